@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine in a prefix of its own, with
+# drives E: removable, F: CD-ROM, G: remote, H: RAM disk and I: fixed mapped
+# to folders inside the prefix.
+# usage: run-unit.sh WINE_ROOT NAME PROGRAM.exe [ARGS...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/winelib.sh"
+root=$1 name=$2 exe=$3
+shift 3
+mv_template "$root/template"
+prefix="$root/unit-$name"
+mv_new_prefix "$root/template" "$prefix"
+mv_map_drive "$prefix" e floppy
+mv_map_drive "$prefix" f cdrom
+mv_map_drive "$prefix" g network
+mv_map_drive "$prefix" h ramdisk
+mv_map_drive "$prefix" i hd
+mkdir -p "$prefix/drive_c/tests"
+cp "$exe" "$prefix/drive_c/tests/"
+export WINEPREFIX="$prefix"
+trap 'mv_kill_prefix "$prefix"' EXIT
+status=0
+wine "C:\\tests\\$(basename "$exe")" "$@" || status=$?
+exit $status

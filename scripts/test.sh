@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test under Wine on a
+# virtual X display. Extra arguments go to ctest (for example -R unit_Settings).
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+"$src/scripts/setup.sh"
+"$src/scripts/build.sh"
+build=${MERVANE_BUILD:-$src/build}
+cd "$build"
+# One X server for the whole run; every Wine prefix of the run uses it.
+exec xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure "$@"

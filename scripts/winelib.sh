@@ -1,0 +1,76 @@
+# Shared by the run script and the test runners: Wine prefixes made for this
+# project only, never ~/.wine, and never with a drive letter on the host's root.
+# Source it; it defines functions and sets nothing else but the Wine variables.
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# No first-start prompts for the .NET and HTML runtimes; the program needs neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# mv_template DIR: a fresh prefix at DIR, made once and kept while Wine stays the same.
+mv_template() {
+  local dir=$1 stamp
+  mkdir -p "$(dirname "$dir")"
+  stamp=$(wine --version 2>/dev/null)
+  exec 9>"$dir.lock"
+  flock 9
+  if [ -f "$dir/.mervane-template" ] && [ "$(cat "$dir/.mervane-template")" = "$stamp" ]; then
+    exec 9>&-
+    return 0
+  fi
+  rm -rf "$dir" "$dir.tmp"
+  mkdir -p "$(dirname "$dir")"
+  WINEPREFIX="$dir.tmp" wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$dir.tmp" wineserver -w
+  [ -f "$dir.tmp/system.reg" ] || { echo "winelib: wineboot made no prefix at $dir.tmp" >&2; return 1; }
+  rm -f "$dir.tmp/dosdevices/z:"
+  echo "$stamp" > "$dir.tmp/.mervane-template"
+  mv "$dir.tmp" "$dir"
+  exec 9>&-
+}
+
+# mv_new_prefix TEMPLATE DEST: a copy of the template for one run. The big
+# system folders are hard links (Wine replaces files, it does not write into
+# them); the registry files are real copies, since they change.
+mv_new_prefix() {
+  local template=$1 dest=$2 f
+  mv_kill_prefix "$dest"
+  rm -rf "$dest"
+  cp -al "$template" "$dest"
+  for f in system.reg user.reg userdef.reg; do
+    [ -f "$template/$f" ] && cp --remove-destination "$template/$f" "$dest/$f"
+  done
+  rm -f "$dest/dosdevices/z:"
+  mkdir -p "$dest/drives"
+}
+
+# mv_map_drive PREFIX LETTER KIND [FOLDER]: drive LETTER: on FOLDER (default
+# PREFIX/drives/LETTER, created), of KIND floppy|hd|network|cdrom|ramdisk.
+# Must run before the prefix's wineserver starts: the kinds are read then.
+mv_map_drive() {
+  local prefix=$1 letter=$2 kind=$3 folder=${4:-}
+  if [ -z "$folder" ]; then
+    folder="$prefix/drives/$letter"
+    mkdir -p "$folder"
+  fi
+  case "$(readlink -m "$folder")" in
+    /) echo "winelib: refusing to map $letter: to the host's root" >&2; return 1 ;;
+  esac
+  ln -sfn "$folder" "$prefix/dosdevices/$letter:"
+  if ! grep -q '^\[Software\\\\Wine\\\\Drives\]' "$prefix/system.reg"; then
+    printf '\n[Software\\\\Wine\\\\Drives] 1700000000\n' >> "$prefix/system.reg"
+  fi
+  sed -i "/^\[Software\\\\\\\\Wine\\\\\\\\Drives\]/a \"$letter:\"=\"$kind\"" "$prefix/system.reg"
+}
+
+# mv_kill_prefix PREFIX: ends every process of the prefix.
+mv_kill_prefix() {
+  [ -d "$1" ] || return 0
+  WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$1" wineserver -w >/dev/null 2>&1 || true
+}
+
+# mv_win_path PREFIX UNIXPATH: the Windows path of a file below drive_c.
+mv_win_path() {
+  local rel=${2#"$1"/drive_c/}
+  printf 'C:\\%s' "${rel//\//\\}"
+}

@@ -1,0 +1,150 @@
+#include "Form1.h"
+#include "../log/Logger.h"
+#include "../log/Report.h"
+#include "Messages.h"
+#include "ProductInfo.h"
+#include "Settings.h"
+
+TForm1 *Form1 = nullptr;
+
+static const char *const MainWindowClass = "TForm1";
+static const char *const MutexName = "MervaneMutexObject";
+static const UINT WM_USER_QUIT = WM_USER + 1;
+
+// Client area as designed, at 96 dots per inch.
+static const int DesignedClientWidth = 424;
+static const int DesignedClientHeight = 395;
+
+TForm1::TForm1()
+{
+  Form1 = this;
+  Construct();
+}
+
+TForm1::~TForm1()
+{
+  if (Form1 == this)
+    Form1 = nullptr;
+}
+
+void TForm1::Construct()
+{
+  // 1. The window, hidden, centred for when it is first shown.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame = {0, 0, DesignedClientWidth, DesignedClientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  CreateFor(MainWindowClass, "", style, 0, x, y, width, height, nullptr);
+
+  // 2.-4. Settings and log paths; the settings folder is made on the way.
+  _paths = ResolveAppPaths(ProgramFilePath());
+
+  // 5. One instance per logon session.
+  _mutex.Attach(::CreateMutexA(nullptr, TRUE, MutexName));
+  if (!_mutex.IsValid() || ::GetLastError() == ERROR_ALREADY_EXISTS)
+  {
+    SkipSaveOnExit = true;
+    CloseAllowed = true;
+    ::PostQuitMessage(0);
+    return;
+  }
+  _firstInstance = true;
+
+  // 6. Title.
+  const std::string title = WindowTitle();
+  ::SetWindowTextA(_hwnd, title.c_str());
+
+  // 7. Logger.
+  _logger.reset(new TFileLogger(_paths.LogPath));
+  _logger->Threshold = 6;
+  SetReportLogger(_logger.get());
+
+  // 8. Settings.
+  ResetDefaults(Settings);
+  LoadSettings(Settings, _paths.CommonIniPath, _paths.IniPath, Report);
+
+  // 12. Visibility.
+  if (!Settings.RunMinimized)
+    ::ShowWindow(_hwnd, SW_SHOWNORMAL);
+}
+
+void TForm1::Close()
+{
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  if (canClose)
+    ::DestroyWindow(_hwnd);
+  else
+    ::ShowWindow(_hwnd, SW_HIDE);
+}
+
+bool TForm1::ConfirmQuit()
+{
+  const std::string text = LoadMessage(1002);
+  if (::MessageBoxA(_hwnd, text.c_str(), ProductTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return false;
+  Report(LoadMessage(1015));
+  return true;
+}
+
+void TForm1::FormCloseQuery(bool &canClose)
+{
+  canClose = CloseAllowed || (!Settings.IsLocked(LockQuit) && ConfirmQuit());
+}
+
+void TForm1::FormDestroy()
+{
+  if (!SkipSaveOnExit && !_savedAtSessionEnd)
+    SaveSettings(Settings, _paths.IniPath);
+  _mutex.Close();
+  SetReportLogger(nullptr);
+  _logger.reset();
+}
+
+LRESULT TForm1::WMQueryEndSession()
+{
+  CloseAllowed = true;
+  return 1;
+}
+
+void TForm1::WMEndSession(bool ending)
+{
+  // The process may be ended without the window ever being destroyed: save now.
+  if (ending && !SkipSaveOnExit && !_savedAtSessionEnd)
+  {
+    SaveSettings(Settings, _paths.IniPath);
+    _savedAtSessionEnd = true;
+  }
+}
+
+void TForm1::WMUserQuit()
+{
+  CloseAllowed = true;
+  Close();
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message)
+  {
+  case WM_CLOSE:
+    Close();
+    return 0;
+  case WM_DESTROY:
+    FormDestroy();
+    ::PostQuitMessage(0);
+    return 0;
+  case WM_QUERYENDSESSION:
+    return WMQueryEndSession();
+  case WM_ENDSESSION:
+    WMEndSession(wParam != FALSE);
+    return 0;
+  case WM_USER_QUIT:
+    WMUserQuit();
+    return 0;
+  default:
+    return DefaultHandling(message, wParam, lParam);
+  }
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <memory>
+#include <string>
+#include "../platform/Handle.h"
+#include "../platform/Window.h"
+#include "AppPaths.h"
+
+class TFileLogger;
+
+// The main window. Its construction is the program's whole start-up.
+class TForm1 : public CWindow
+{
+public:
+  // Runs the start-up steps; see Construct().
+  TForm1();
+  ~TForm1() override;
+
+  // False for a second instance (or when the mutex could not be made): the
+  // construction stopped early and the program is to end without a trace.
+  bool IsFirstInstance() const { return _firstInstance; }
+  const AppPaths &Paths() const { return _paths; }
+  void Close();
+
+private:
+  void Construct();
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  void FormCloseQuery(bool &canClose);
+  void FormDestroy();
+  bool ConfirmQuit();
+  LRESULT WMQueryEndSession();
+  void WMEndSession(bool ending);
+  void WMUserQuit();
+
+  AppPaths _paths;
+  CHandle _mutex;
+  std::unique_ptr<TFileLogger> _logger;
+  bool _firstInstance = false;
+  bool CloseAllowed = false;
+  bool SkipSaveOnExit = false;
+  bool _savedAtSessionEnd = false;
+};
+
+extern TForm1 *Form1;

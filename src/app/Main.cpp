@@ -1,0 +1,39 @@
+#include <windows.h>
+#include <exception>
+#include <memory>
+#include "../exceptions/Form2.h"
+#include "../exceptions/Form3.h"
+#include "Form1.h"
+#include "ProductInfo.h"
+
+static void ShowStartupError(const char *text)
+{
+  const std::string title = WindowTitle();
+  ::MessageBoxA(nullptr, text, title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+  try
+  {
+    std::unique_ptr<TForm1> mainWindow(new TForm1());
+    std::unique_ptr<TForm2> exceptionsDialog(new TForm2());
+    std::unique_ptr<TForm3> prompt(new TForm3());
+
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+    {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  catch (const std::exception &e)
+  {
+    ShowStartupError(e.what());
+  }
+  catch (...)
+  {
+    ShowStartupError("");
+  }
+  return 0;
+}

@@ -1,0 +1,64 @@
+#pragma once
+#include <functional>
+#include <string>
+#include "../exceptions/ExceptionList.h"
+
+enum DriveKind
+{
+  dkCdRom = 0,
+  dkRemovable = 1,
+  dkFixed = 2,
+  dkRemote = 3,
+  dkOther = 4,
+  DriveKindCount = 5
+};
+
+struct BehaviourFlags
+{
+  bool RemoveMenuItems = false;
+  bool InformUser = false;
+  bool DeleteAutorunInf = false;
+  bool DeleteAutorunAll = false;
+};
+
+enum LockBits : unsigned
+{
+  LockSettings = 1,
+  LockQuit = 2,
+  LockExceptions = 4,
+  NoTrayIcon = 8
+};
+
+struct TSettings
+{
+  BehaviourFlags Flags[DriveKindCount];
+  bool RunMinimized = false;
+  bool FirstRun = true;
+  int Locked = 0;
+  ExceptionList UserExceptions;
+  ExceptionList CommonExceptions;
+
+  bool IsLocked(LockBits bit) const { return (static_cast<unsigned>(Locked) & bit) != 0; }
+};
+
+// The process-wide settings record.
+extern TSettings Settings;
+
+using ReportFn = std::function<void(const std::string &)>;
+
+void ResetDefaults(TSettings &record);
+
+// Fills `record` from both files. When both paths name the same file, its
+// exception lists are taken as the user's only. Problems worth a log entry
+// (a Behaviour value that cannot be converted, unpaired list entries) go to
+// `report`. Enabled states of controls are the caller's business.
+void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
+                  const ReportFn &report);
+void SaveSettings(const TSettings &record, const std::string &iniPath);
+
+// The 20-character Behaviour text of the five kinds' flags.
+std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount]);
+// Converts a Behaviour text into `flags`. False, with `flags` untouched, when
+// the text is shorter than 20 characters or one of its first 20 is not a
+// decimal digit.
+bool ParseBehaviourText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount]);

@@ -1,0 +1,3 @@
+#include "Logger.h"
+
+void TFileLogger::Log(int, const std::string &, const std::string &) {}

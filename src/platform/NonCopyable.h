@@ -1,0 +1,11 @@
+#pragma once
+
+class CNonCopyable
+{
+protected:
+  CNonCopyable() = default;
+  ~CNonCopyable() = default;
+public:
+  CNonCopyable(const CNonCopyable &) = delete;
+  CNonCopyable &operator=(const CNonCopyable &) = delete;
+};

@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+#include "app/Messages.h"
+#include "app/ProductInfo.h"
+
+TEST(Messages, TableTextsAreExact)
+{
+  EXPECT_EQ(LoadMessage(1001), "Attention!\r\nThere is Autorun.inf file in %s!\r\nIt may be hidden but it is "
+                               "there\r\nPlease check it's content - this can be a virus");
+  EXPECT_EQ(LoadMessage(1002),
+            "Do you really want to quit application?\r\nIf you want just hide this window press \"No\"");
+  EXPECT_EQ(LoadMessage(1003), "ENU");
+  EXPECT_EQ(LoadMessage(1014),
+            "There was exception during icon creation after 120 retries.\r\nProgram will run without icon");
+  EXPECT_EQ(LoadMessage(1016), "%s file listed in exceptions under name \"%s\" found");
+  EXPECT_EQ(LoadMessage(1000), "");
+  EXPECT_EQ(LoadMessage(1017), "");
+}
+
+TEST(Messages, FormatTakesArgumentsInOrderAsData)
+{
+  EXPECT_EQ(FormatText(LoadMessage(1016), {"E:\\Autorun.inf", "Disc %s A"}),
+            "E:\\Autorun.inf file listed in exceptions under name \"Disc %s A\" found");
+  EXPECT_EQ(FormatText("%s and %s", {"x"}), "x and ");
+  EXPECT_EQ(FormatText("100%% %d", {}), "100% %d");
+}
+
+TEST(Messages, WindowTitleCarriesTheFileVersion)
+{
+  EXPECT_EQ(FileVersionText(), "1.0.0.14");
+  EXPECT_EQ(WindowTitle(), "OSTREL(R) Mervane 1.0.0.14");
+}
