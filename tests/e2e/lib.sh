@@ -1,0 +1,94 @@
+# Sourced by every end-to-end scenario. Makes the scenario's own prefix from
+# the run's template, puts Mervane.exe and the driver into it, and tears
+# everything down when the scenario ends, whatever happened.
+set -euo pipefail
+: "${MERVANE_EXE:?}" "${MVDRIVER_EXE:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
+. "$MERVANE_SCRIPTS/winelib.sh"
+
+SCENARIO=$(basename "$0" .sh)
+PREFIX="$WINE_ROOT/e2e-$SCENARIO"
+mv_template "$WINE_ROOT/template"
+mv_new_prefix "$WINE_ROOT/template" "$PREFIX"
+export WINEPREFIX="$PREFIX"
+trap 'mv_kill_prefix "$PREFIX"' EXIT
+
+APPDIR="$PREFIX/drive_c/Mervane"
+mkdir -p "$APPDIR" "$PREFIX/drive_c/tools"
+cp "$MERVANE_EXE" "$APPDIR/Mervane.exe"
+cp "$MVDRIVER_EXE" "$PREFIX/drive_c/tools/mvdriver.exe"
+USERDIR="$PREFIX/drive_c/users/$(id -un)/AppData/Roaming/Ostrel Software/Mervane"
+TITLE="OSTREL(R) Mervane 1.0.0.14"
+PRODUCT="OSTREL(R) Mervane"
+CR=$'\r'
+MERVANE_PID=""
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+# start_mervane [EXE_NAME]: starts C:\Mervane\EXE_NAME (default Mervane.exe) in the background.
+start_mervane() {
+  local exe=${1:-Mervane.exe}
+  (cd "$APPDIR" && exec wine "C:\\Mervane\\$exe") &
+  MERVANE_PID=$!
+}
+
+# wait_exit [PID] [SECONDS]: the process ends within SECONDS (default 20).
+wait_exit() {
+  local pid=${1:-$MERVANE_PID} secs=${2:-20} i
+  for ((i = 0; i < secs * 10; i++)); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null || true; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+is_running() { kill -0 "${1:-$MERVANE_PID}" 2>/dev/null; }
+
+driver() { wine "C:\\tools\\mvdriver.exe" "$@"; }
+
+wait_main_window() { driver wait TForm1 "$TITLE" "${1:-20000}" >/dev/null || fail "main window did not appear"; }
+
+# expect_file FILE CONTENT: FILE holds exactly CONTENT (bytes).
+expect_file() {
+  [ -f "$1" ] || fail "missing file $1"
+  if ! cmp -s "$1" <(printf '%s' "$2"); then
+    echo "--- expected:" >&2; printf '%s' "$2" | od -c | head -40 >&2
+    echo "--- actual:" >&2; od -c "$1" | head -40 >&2
+    fail "$1 differs"
+  fi
+}
+
+# crlf LINE...: the lines joined as a Windows text file.
+crlf() { local l; for l in "$@"; do printf '%s\r\n' "$l"; done; }
+
+# log_normalised FILE: the log with each entry's time stamp replaced by "<T>";
+# fails when a stamp does not look like a date with an optional time.
+log_normalised() {
+  local f=$1
+  [ -f "$f" ] || fail "missing log $f"
+  if LC_ALL=C grep -a -v -E $'^\t' "$f" | LC_ALL=C grep -a -q -v -E \
+      '^[0-9]{1,4}[./-][0-9]{1,2}[./-][0-9]{1,4}( [0-9]{1,2}:[0-9]{2}:[0-9]{2}( ?[AP]M)?)?'$'\t'; then
+    fail "log entry without a proper time stamp in $f"
+  fi
+  LC_ALL=C sed -E $'s/^[^\t]+\t6\t\t/<T>\t6\t\t/' "$f"
+}
+
+# expect_log FILE CONTENT: the log, stamps replaced by <T>, is exactly CONTENT.
+expect_log() {
+  local actual
+  actual=$(log_normalised "$1"; printf x)
+  actual=${actual%x}
+  if [ "$actual" != "$2" ]; then
+    echo "--- expected:" >&2; printf '%s' "$2" | od -c | head -60 >&2
+    echo "--- actual:" >&2; printf '%s' "$actual" | od -c | head -60 >&2
+    fail "log $1 differs"
+  fi
+}
+
+# entry TEXT...: one log entry as the program writes it, stamp as <T>; further
+# arguments are continuation lines.
+entry() {
+  local first=$1; shift
+  printf '<T>\t6\t\t%s\r\n' "$first"
+  local l; for l in "$@"; do printf '\t\t\t\t\t\t\t%s\r\n' "$l"; done
+}
