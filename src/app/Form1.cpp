@@ -23,6 +23,10 @@ TForm1::TForm1()
 
 TForm1::~TForm1()
 {
+  // Destroyed here, not by the base class: by then WM_DESTROY would no longer
+  // reach FormDestroy.
+  if (_hwnd)
+    ::DestroyWindow(_hwnd);
   if (Form1 == this)
     Form1 = nullptr;
 }
@@ -99,8 +103,11 @@ void TForm1::FormDestroy()
   if (!SkipSaveOnExit && !_savedAtSessionEnd)
     SaveSettings(Settings, _paths.IniPath);
   _mutex.Close();
-  SetReportLogger(nullptr);
-  _logger.reset();
+  if (_logger)
+  {
+    SetReportLogger(nullptr);
+    _logger.reset();
+  }
 }
 
 LRESULT TForm1::WMQueryEndSession()

@@ -11,6 +11,8 @@ mv_template "$WINE_ROOT/template"
 mv_new_prefix "$WINE_ROOT/template" "$PREFIX"
 export WINEPREFIX="$PREFIX"
 trap 'mv_kill_prefix "$PREFIX"' EXIT
+# A working folder inside the prefix, so Wine finds it on C:.
+cd "$PREFIX/drive_c"
 
 APPDIR="$PREFIX/drive_c/Mervane"
 mkdir -p "$APPDIR" "$PREFIX/drive_c/tools"
@@ -48,11 +50,14 @@ driver() { wine "C:\\tools\\mvdriver.exe" "$@"; }
 
 wait_main_window() { driver wait TForm1 "$TITLE" "${1:-20000}" >/dev/null || fail "main window did not appear"; }
 
+# Command substitution drops the final LF of "$(crlf ...)"; put it back.
+restore_crlf() { case "$1" in *"$CR") printf '%s\n' "$1" ;; *) printf '%s' "$1" ;; esac; }
+
 # expect_file FILE CONTENT: FILE holds exactly CONTENT (bytes).
 expect_file() {
   [ -f "$1" ] || fail "missing file $1"
-  if ! cmp -s "$1" <(printf '%s' "$2"); then
-    echo "--- expected:" >&2; printf '%s' "$2" | od -c | head -40 >&2
+  if ! cmp -s "$1" <(restore_crlf "$2"); then
+    echo "--- expected:" >&2; restore_crlf "$2" | od -c | head -40 >&2
     echo "--- actual:" >&2; od -c "$1" | head -40 >&2
     fail "$1 differs"
   fi
@@ -75,11 +80,13 @@ log_normalised() {
 
 # expect_log FILE CONTENT: the log, stamps replaced by <T>, is exactly CONTENT.
 expect_log() {
-  local actual
+  local actual expected
   actual=$(log_normalised "$1"; printf x)
   actual=${actual%x}
-  if [ "$actual" != "$2" ]; then
-    echo "--- expected:" >&2; printf '%s' "$2" | od -c | head -60 >&2
+  expected=$(restore_crlf "$2"; printf x)
+  expected=${expected%x}
+  if [ "$actual" != "$expected" ]; then
+    echo "--- expected:" >&2; printf '%s' "$expected" | od -c | head -60 >&2
     echo "--- actual:" >&2; printf '%s' "$actual" | od -c | head -60 >&2
     fail "log $1 differs"
   fi
@@ -91,4 +98,35 @@ entry() {
   local first=$1; shift
   printf '<T>\t6\t\t%s\r\n' "$first"
   local l; for l in "$@"; do printf '\t\t\t\t\t\t\t%s\r\n' "$l"; done
+}
+
+MOUNTPOINTS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\MountPoints2'
+
+# volume_id ROOT: the volume's key name under MountPoints2 ({GUID}).
+volume_id() {
+  local v
+  v=$(driver volume "$1") || fail "no volume name for $1"
+  v=${v#\\\\?\\Volume}
+  printf '%s' "${v%\\}"
+}
+
+# reg_add KEY [VALUE DATA]: creates KEY (with a string value) in the prefix's registry.
+reg_add() {
+  if [ $# -ge 3 ]; then
+    wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 failed"
+  else
+    wine reg add "$1" /f >/dev/null 2>&1 || fail "reg add $1 failed"
+  fi
+}
+
+# reg_subkeys KEY: the names of KEY's direct subkeys, one a line; fails when KEY is missing.
+reg_subkeys() {
+  local out
+  out=$(wine reg query "$1" 2>/dev/null | tr -d '\r') || return 1
+  printf '%s\n' "$out" | grep '^HKEY_' | tail -n +2 | sed 's|.*\\||'
+}
+
+# reg_value KEY NAME: the data of a string value.
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
 }

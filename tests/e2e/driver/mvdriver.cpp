@@ -5,13 +5,16 @@
 //   wait CLASS CAPTION MS          a top-level window appears (prints its handle)
 //   gone CLASS CAPTION MS          no such window is left
 //   visible CLASS CAPTION          prints 1 or 0
+//   count CLASS CAPTION            prints how many such top-level windows exist
 //   post CLASS CAPTION MSG [WP LP] PostMessageA
 //   send CLASS CAPTION MSG [WP LP] SendMessageTimeoutA; prints the result
 //   box CAPTION MS                 a message box appears; prints its text
 //   nobox CAPTION MS               no message box appears for MS
 //   click CAPTION BUTTON MS        presses a button of a message box: OK, YES, NO, CANCEL or an id
 //   boxcount CAPTION               prints how many message boxes are open
-//   memory PID                     prints working set, private bytes, handles, CPU ms
+//   volume ROOT                    prints the volume name of a drive root
+//   memory CLASS CAPTION           of the window's process: working set, private bytes,
+//                                  handle count, CPU ms (kernel + user)
 //
 // A CLASS or CAPTION of "-" matches any.
 #include <windows.h>
@@ -127,6 +130,11 @@ int main(int argc, char **argv)
     Print(visible ? "1\n" : "0\n");
     return 0;
   }
+  if (cmd == "count" && argc == 4)
+  {
+    Print(std::to_string(FindAll(Arg(argv[2]), Arg(argv[3])).size()) + "\n");
+    return 0;
+  }
   if ((cmd == "post" || cmd == "send") && (argc == 5 || argc == 7))
   {
     std::vector<HWND> all = FindAll(Arg(argv[2]), Arg(argv[3]));
@@ -186,9 +194,22 @@ int main(int argc, char **argv)
       ::Sleep(20);
     return ::IsWindow(box) ? 1 : 0;
   }
-  if (cmd == "memory" && argc == 3)
+  if (cmd == "volume" && argc == 3)
   {
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, Number(argv[2]));
+    char name[500] = {};
+    if (!::GetVolumeNameForVolumeMountPointA(argv[2], name, sizeof(name)))
+      return 1;
+    Print(std::string(name) + "\n");
+    return 0;
+  }
+  if (cmd == "memory" && argc == 4)
+  {
+    std::vector<HWND> all = FindAll(Arg(argv[2]), Arg(argv[3]));
+    if (all.empty())
+      return 1;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(all[0], &pid);
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     if (!process)
       return 1;
     PROCESS_MEMORY_COUNTERS_EX counters = {};
