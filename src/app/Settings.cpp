@@ -1,6 +1,105 @@
 #include "Settings.h"
+#include <windows.h>
+#include <algorithm>
+#include "../exceptions/ExceptionRecords.h"
+#include "../platform/Profile.h"
 
 TSettings Settings;
+
+namespace
+{
+const char *const Section = "General";
+const size_t BehaviourLength = 4 * DriveKindCount;
+
+bool BehaviourFlags::*const Members[4] = {&BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser,
+                                          &BehaviourFlags::DeleteAutorunInf, &BehaviourFlags::DeleteAutorunAll};
+
+int DigitValue(char c, unsigned base)
+{
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (base == 16 && c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (base == 16 && c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+// Decimal, or hexadecimal after "0x" or "0X"; false for any other text. Hex
+// takes all 32 bits, so 0xFFFFFFFF is -1.
+bool ParseInteger(const std::string &text, int &value)
+{
+  size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+    ++i;
+  unsigned base = 10;
+  if (text.size() - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X'))
+  {
+    base = 16;
+    i += 2;
+  }
+  if (i == text.size())
+    return false;
+  unsigned long long magnitude = 0;
+  for (; i < text.size(); ++i)
+  {
+    const int digit = DigitValue(text[i], base);
+    if (digit < 0)
+      return false;
+    magnitude = magnitude * base + static_cast<unsigned>(digit);
+    if (magnitude > 0xFFFFFFFFull)
+      return false;
+  }
+  if (base == 10 && magnitude > (negative ? 0x80000000ull : 0x7FFFFFFFull))
+    return false;
+  const unsigned bits = static_cast<unsigned>(magnitude);
+  value = static_cast<int>(negative ? 0u - bits : bits);
+  return true;
+}
+
+int ReadInteger(const std::string &file, const char *key, int current)
+{
+  int value = 0;
+  return ParseInteger(ReadProfileText(file, Section, key), value) ? value : current;
+}
+
+bool ReadBoolean(const std::string &file, const char *key, bool current)
+{
+  return ReadInteger(file, key, current ? 1 : 0) != 0;
+}
+
+std::string Upper(std::string text)
+{
+  if (!text.empty())
+    ::CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+bool SameFile(const std::string &a, const std::string &b)
+{
+  return Upper(a) == Upper(b);
+}
+
+void LoadExceptionList(const std::string &file, ExceptionList &list, const ReportFn &report)
+{
+  std::vector<std::string> names = DecodeListText(ReadProfileText(file, Section, "ARNames"));
+  std::vector<std::string> bodies = DecodeListText(ReadProfileText(file, Section, "ARBodies"));
+  if (names.size() != bodies.size())
+  {
+    const size_t paired = std::min(names.size(), bodies.size());
+    if (report)
+      report("Exception list in \"" + file + "\" has " + std::to_string(names.size()) + " names and " +
+             std::to_string(bodies.size()) + " bodies; the " +
+             std::to_string(std::max(names.size(), bodies.size()) - paired) +
+             " unpaired entries were dropped");
+    names.resize(paired);
+    bodies.resize(paired);
+  }
+  list.Names = std::move(names);
+  list.Bodies = std::move(bodies);
+}
+}
 
 void ResetDefaults(TSettings &record)
 {
@@ -14,5 +113,61 @@ void ResetDefaults(TSettings &record)
   record.Locked = 0;
 }
 
-void LoadSettings(TSettings &, const std::string &, const std::string &, const ReportFn &) {}
-void SaveSettings(const TSettings &, const std::string &) {}
+std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount])
+{
+  std::string text;
+  for (int k = 0; k < DriveKindCount; ++k)
+    for (bool BehaviourFlags::*member : Members)
+      text += flags[k].*member ? '1' : '0';
+  return text;
+}
+
+bool ParseBehaviourText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount])
+{
+  if (text.size() < BehaviourLength)
+    return false;
+  for (size_t i = 0; i < BehaviourLength; ++i)
+    if (text[i] < '0' || text[i] > '9')
+      return false;
+  for (int k = 0; k < DriveKindCount; ++k)
+    for (int m = 0; m < 4; ++m)
+      flags[k].*Members[m] = text[4 * k + m] != '0';
+  return true;
+}
+
+void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
+                  const ReportFn &report)
+{
+  // Without an application-data folder both paths name the file beside the
+  // program; its lists are then the user's, or accepting the dialog would
+  // strip every entry from it.
+  if (SameFile(commonIniPath, iniPath))
+    record.CommonExceptions.Clear();
+  else
+    LoadExceptionList(commonIniPath, record.CommonExceptions, report);
+  record.Locked = ReadInteger(commonIniPath, "Locked", record.Locked);
+  std::string behaviour = ReadProfileText(commonIniPath, Section, "Behaviour");
+
+  record.FirstRun = ReadBoolean(iniPath, "FirstRun", record.FirstRun);
+  if (!record.IsLocked(LockSettings))
+  {
+    record.RunMinimized = ReadBoolean(iniPath, "RunMinimized", record.RunMinimized);
+    behaviour = ReadProfileText(iniPath, Section, "Behaviour");
+  }
+
+  if (!behaviour.empty() && !ParseBehaviourText(behaviour, record.Flags) && report)
+    report("Behaviour value \"" + behaviour + "\" is not valid and was ignored");
+
+  LoadExceptionList(iniPath, record.UserExceptions, report);
+}
+
+void SaveSettings(const TSettings &record, const std::string &iniPath)
+{
+  // A failed write ends its group: the rest of the group is not tried.
+  if (WriteProfileText(iniPath, Section, "FirstRun", "0") && !record.IsLocked(LockSettings) &&
+      WriteProfileText(iniPath, Section, "RunMinimized", record.RunMinimized ? "1" : "0"))
+    WriteProfileText(iniPath, Section, "Behaviour", BehaviourText(record.Flags));
+
+  if (WriteProfileText(iniPath, Section, "ARNames", EncodeListText(record.UserExceptions.Names)))
+    WriteProfileText(iniPath, Section, "ARBodies", EncodeListText(record.UserExceptions.Bodies));
+}

@@ -26,8 +26,24 @@ std::string ReadProfileText(const std::string &file, const char *section, const 
   }
 }
 
+static std::wstring Widen(const std::string &text)
+{
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  if (size > 0)
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+  return wide;
+}
+
 bool WriteProfileText(const std::string &file, const char *section, const char *key,
                       const std::string &value)
 {
-  return ::WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != FALSE;
+  // The ANSI call passes its texts through counted strings of at most 64 KiB
+  // and silently writes a long value cut (modulo that size, under Wine). Long
+  // values go through the wide call, converted from the ANSI code page.
+  const size_t ansiLimit = 0x7FFF;
+  if (value.size() < ansiLimit)
+    return ::WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != FALSE;
+  return ::WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
+                                      Widen(file).c_str()) != FALSE;
 }
