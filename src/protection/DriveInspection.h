@@ -4,10 +4,23 @@
 #include "../app/Settings.h"
 
 DriveKind DriveKindOf(UINT driveType);
+// Deletes the file; when that fails and its attributes can be read, clears
+// them (read-only, hidden, system) and tries once more. True when it went.
 bool DeleteFileForced(const std::string &path);
-// Deletes every file matching `pattern`; `deleted` receives the full paths of
-// the files that went, joined by CR LF. True when every match was deleted.
+// Deletes every file matching `pattern`, directories and volume labels
+// skipped; `deleted` receives the full paths of the files that went, with
+// their names as on disk, joined by CR LF. True when every match was deleted;
+// every match is tried either way.
 bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted);
+
+// The path of the Autorun.inf to look for below `root`; a root without a
+// trailing backslash is a folder and gets one inserted.
+std::string AutorunPathOf(const std::string &root);
+// Everything up to and including the last backslash or colon.
+std::string DirectoryPartOf(const std::string &path);
+// True when `path` names a file, not a directory; hidden, system and
+// read-only files count. No critical-error box for a drive without media.
+bool AutorunFileExists(const std::string &path);
 
 // What one inspection did, for building its report.
 struct InspectionOutcome
@@ -19,8 +32,12 @@ struct InspectionOutcome
   std::string DeletedFiles;
 };
 
+// The report of one inspection: the warning, then one section per selected
+// action, sections joined by a blank line.
 std::string BuildInspectionReport(const std::string &root, const std::string &filePath,
                                   const BehaviourFlags &flags, const InspectionOutcome &outcome);
 
-// Inspects one drive root (or shared folder) with the process-wide Settings.
+// Inspects one drive root (or shared folder) with the process-wide Settings:
+// an accepted Autorun.inf is only logged; any other one gets the actions its
+// drive kind's flags select, a log entry and, with InformUser, a warning box.
 void InspectDrive(const std::string &root);

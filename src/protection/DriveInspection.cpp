@@ -1,0 +1,176 @@
+#include "DriveInspection.h"
+#include "MenuCache.h"
+#include "../app/Messages.h"
+#include "../exceptions/ExceptionRecords.h"
+#include "../log/Report.h"
+#include "../platform/ErrorModeScope.h"
+#include "../platform/FileFind.h"
+
+namespace
+{
+const char kSectionJoin[] = "\r\n\r\n";
+const char kLineJoin[] = "\r\n";
+// The old volume-label attribute; the headers no longer define it.
+const DWORD kFileAttributeLabel = 0x08;
+}
+
+DriveKind DriveKindOf(UINT driveType)
+{
+  switch (driveType)
+  {
+  case DRIVE_REMOVABLE:
+    return dkRemovable;
+  case DRIVE_FIXED:
+    return dkFixed;
+  case DRIVE_REMOTE:
+    return dkRemote;
+  case DRIVE_CDROM:
+    return dkCdRom;
+  default:
+    return dkOther;
+  }
+}
+
+bool DeleteFileForced(const std::string &path)
+{
+  if (::DeleteFileA(path.c_str()))
+    return true;
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    return false;
+  if (!::SetFileAttributesA(path.c_str(), 0))
+    return false;
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+std::string DirectoryPartOf(const std::string &path)
+{
+  const size_t last = path.find_last_of("\\:");
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted)
+{
+  deleted.clear();
+  bool result = true;
+  const std::string directory = DirectoryPartOf(pattern);
+  CFindFile find;
+  WIN32_FIND_DATAA data;
+  if (!find.FindFirst(pattern.c_str(), data))
+    return true;
+  do
+  {
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kFileAttributeLabel))
+      continue;
+    const std::string path = directory + data.cFileName;
+    if (DeleteFileForced(path))
+    {
+      if (!deleted.empty())
+        deleted += kLineJoin;
+      deleted += path;
+    }
+    else
+      result = false;
+  } while (find.FindNext(data));
+  return result;
+}
+
+std::string AutorunPathOf(const std::string &root)
+{
+  if (!root.empty() && root.back() != '\\')
+    return root + "\\Autorun.inf";
+  return root + "Autorun.inf";
+}
+
+bool AutorunFileExists(const std::string &path)
+{
+  CErrorModeScope noCriticalErrorBox;
+  CFindFile find;
+  WIN32_FIND_DATAA data;
+  if (!find.FindFirst(path.c_str(), data))
+    return false;
+  do
+  {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return true;
+  } while (find.FindNext(data));
+  return false;
+}
+
+std::string BuildInspectionReport(const std::string &root, const std::string &filePath,
+                                  const BehaviourFlags &flags, const InspectionOutcome &outcome)
+{
+  std::string report = FormatText(LoadMessage(1001), {root});
+  if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)
+    report += kSectionJoin + LoadMessage(outcome.MenuItemsRemoved ? 1010 : 1013);
+  if (flags.DeleteAutorunInf)
+    report += kSectionJoin + FormatText(LoadMessage(outcome.AutorunInfDeleted ? 1004 : 1011), {filePath});
+  if (flags.DeleteAutorunAll)
+  {
+    report += kSectionJoin + LoadMessage(outcome.AllAutorunDeleted ? 1005 : 1012);
+    if (!outcome.DeletedFiles.empty())
+      report += kLineJoin + outcome.DeletedFiles;
+  }
+  return report;
+}
+
+void InspectDrive(const std::string &root)
+{
+  // An empty path would make the search, and the deletions, relative to the
+  // current directory.
+  if (root.empty())
+    return;
+  const std::string filePath = AutorunPathOf(root);
+  bool exists = false;
+  try
+  {
+    exists = AutorunFileExists(filePath);
+  }
+  catch (...)
+  {
+  }
+  if (!exists)
+    return;
+
+  std::string acceptedName;
+  if (FindException(filePath, &acceptedName))
+  {
+    Report(FormatText(LoadMessage(1016), {filePath, acceptedName}));
+    return;
+  }
+
+  const std::string volumeId = VolumeIdOf(root);
+  const BehaviourFlags flags = Settings.Flags[DriveKindOf(::GetDriveTypeA(root.c_str()))];
+  InspectionOutcome outcome;
+  outcome.MenuItemsApplicable = IsVolumeRoot(root);
+
+  if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)
+    outcome.MenuItemsRemoved = RemoveMenuCache(volumeId);
+  if (flags.DeleteAutorunInf)
+  {
+    try
+    {
+      outcome.AutorunInfDeleted = DeleteFileForced(filePath);
+    }
+    catch (...)
+    {
+      outcome.AutorunInfDeleted = false;
+    }
+  }
+  if (flags.DeleteAutorunAll)
+  {
+    try
+    {
+      outcome.AllAutorunDeleted = DeleteMatchingFiles(DirectoryPartOf(filePath) + "Autorun.*",
+                                                      outcome.DeletedFiles);
+    }
+    catch (...)
+    {
+      outcome.AllAutorunDeleted = false;
+    }
+  }
+
+  const std::string report = BuildInspectionReport(root, filePath, flags, outcome);
+  Report(report);
+  if (flags.InformUser)
+    ::MessageBoxA(nullptr, report.c_str(), ProductTitle, MB_OK | MB_ICONWARNING);
+}

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+#include <cstring>
+#include "ProtectionTestSupport.h"
+#include "app/Settings.h"
+#include "log/Logger.h"
+#include "log/Report.h"
+#include "protection/DriveInspection.h"
+#include "protection/MenuCache.h"
+
+using namespace testsupport;
+
+namespace
+{
+const std::string kLogPath = "C:\\tests\\inspection.log";
+const char *const kRoots[] = {"E:\\", "F:\\", "G:\\", "H:\\", "I:\\", "C:\\Share\\"};
+const BehaviourFlags kNone{false, false, false, false};
+
+std::string Warning(const std::string &root) { return FormatText(LoadMessage(1001), {root}); }
+
+class DriveInspectionTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ResetDefaults(Settings);
+    Settings.UserExceptions.Clear();
+    Settings.CommonExceptions.Clear();
+    ::CreateDirectoryA("C:\\Share", nullptr);
+    ::DeleteFileA(kLogPath.c_str());
+    logger.Threshold = 6;
+    SetReportLogger(&logger);
+  }
+  void TearDown() override
+  {
+    SetReportLogger(nullptr);
+    SetRegistryDenyHook(nullptr);
+    for (const char *root : kRoots)
+    {
+      EmptyFolder(root);
+      DeleteKeyTree(HKEY_CURRENT_USER, CacheKey(root));
+    }
+    DeleteKeyTree(HKEY_CURRENT_USER, CacheKey("C:\\"));
+  }
+  static std::string CacheKey(const std::string &root) { return kMountPoints2 + VolumeIdOf(root); }
+  // Runs one inspection, answering its boxes; gives their texts.
+  static std::vector<std::string> Inspect(const std::string &root)
+  {
+    BoxWatcher watcher;
+    InspectDrive(root);
+    return watcher.Stop();
+  }
+  static std::vector<std::string> Logged() { return LogMessages(ReadFileBytes(kLogPath)); }
+  TFileLogger logger{kLogPath};
+};
+}
+
+TEST(DriveInspection, KindsAndReportSections)
+{
+  EXPECT_EQ(DriveKindOf(DRIVE_REMOVABLE), dkRemovable);
+  EXPECT_EQ(DriveKindOf(DRIVE_FIXED), dkFixed);
+  EXPECT_EQ(DriveKindOf(DRIVE_REMOTE), dkRemote);
+  EXPECT_EQ(DriveKindOf(DRIVE_CDROM), dkCdRom);
+  EXPECT_EQ(DriveKindOf(DRIVE_UNKNOWN), dkOther);
+  EXPECT_EQ(DriveKindOf(DRIVE_NO_ROOT_DIR), dkOther);
+  EXPECT_EQ(DriveKindOf(DRIVE_RAMDISK), dkOther);
+  EXPECT_EQ(DriveKindOf(7), dkOther);
+
+  EXPECT_EQ(AutorunPathOf("E:\\"), "E:\\Autorun.inf");
+  EXPECT_EQ(AutorunPathOf("C:\\Share"), "C:\\Share\\Autorun.inf");
+  EXPECT_EQ(DirectoryPartOf("C:\\Share\\Autorun.inf"), "C:\\Share\\");
+  EXPECT_EQ(DirectoryPartOf("E:Autorun.inf"), "E:");
+  EXPECT_EQ(DirectoryPartOf("Autorun.inf"), "");
+
+  const BehaviourFlags all{true, true, true, true};
+  InspectionOutcome failed;
+  failed.MenuItemsRemoved = failed.AutorunInfDeleted = failed.AllAutorunDeleted = false;
+  failed.DeletedFiles = "E:\\autorun.bat\r\nE:\\AUTORUN.EXE";
+  EXPECT_EQ(BuildInspectionReport("E:\\", "E:\\Autorun.inf", all, failed),
+            Warning("E:\\") + "\r\n\r\nCannot delete all menu items! DANGER!!!\r\n\r\nCannot delete "
+                              "E:\\Autorun.inf file. DANGER!!!\r\n\r\nCannot delete all Autorun.* files. "
+                              "DANGER!!!\r\nE:\\autorun.bat\r\nE:\\AUTORUN.EXE");
+  InspectionOutcome folder;
+  folder.MenuItemsApplicable = false;
+  EXPECT_EQ(BuildInspectionReport("C:\\Share", "C:\\Share\\Autorun.inf", all, folder),
+            Warning("C:\\Share") + "\r\n\r\nC:\\Share\\Autorun.inf file was deleted\r\n\r\nAll Autorun.* "
+                                   "files were deleted:");
+  EXPECT_EQ(BuildInspectionReport("F:\\", "F:\\Autorun.inf", kNone, failed), Warning("F:\\"));
+}
+
+TEST_F(DriveInspectionTest, NoAutorunFileLeavesNoTrace)
+{
+  ASSERT_TRUE(::CreateDirectoryA("I:\\Autorun.inf", nullptr));
+  ASSERT_TRUE(WriteTextFile("I:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(WriteTextFile("C:\\Share\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(MakeKey(CacheKey("I:\\") + "\\Shell"));
+  ::SetCurrentDirectoryA("C:\\Share");
+
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  EXPECT_TRUE(Inspect("I:\\").empty());
+  EXPECT_TRUE(Inspect("").empty()); // would have found the current directory's file
+  ::SetCurrentDirectoryA("C:\\tests");
+  EXPECT_FALSE(PathExists(kLogPath));
+  EXPECT_TRUE(PathExists("I:\\Autorun.inf"));
+  EXPECT_TRUE(PathExists("I:\\autorun.exe"));
+  EXPECT_TRUE(PathExists("C:\\Share\\Autorun.inf"));
+  EXPECT_EQ(SubKeyCount(CacheKey("I:\\")), 1);
+}
+
+TEST_F(DriveInspectionTest, DefaultsOnRemovableGiveTheExampleReportInLogAndBox)
+{
+  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=autorun.exe\r\n"));
+  ASSERT_TRUE(WriteTextFile("E:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(MakeKey(CacheKey("E:\\"), "BaseClass", "Drive"));
+  ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell\\AutoRun\\command", "", "autorun.exe"));
+  ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\_Autorun\\DefaultIcon", "", "autorun.exe,0"));
+
+  const std::string example = "Attention!\r\nThere is Autorun.inf file in E:\\!\r\nIt may be hidden but it is "
+                              "there\r\nPlease check it's content - this can be a virus\r\n\r\nMenu items were "
+                              "removed\r\n\r\nE:\\Autorun.inf file was deleted\r\n\r\nAll Autorun.* files were "
+                              "deleted:\r\nE:\\autorun.exe";
+  EXPECT_EQ(Inspect("E:\\"), std::vector<std::string>{example});
+  EXPECT_EQ(Logged(), std::vector<std::string>{example});
+  EXPECT_FALSE(PathExists("E:\\Autorun.inf"));
+  EXPECT_FALSE(PathExists("E:\\autorun.exe"));
+  EXPECT_EQ(SubKeyCount(CacheKey("E:\\")), 0);
+  EXPECT_EQ(ReadValue(CacheKey("E:\\"), "BaseClass"), "Drive");
+
+  // Found again at once: nothing left to find.
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  EXPECT_EQ(Logged().size(), 1u);
+}
+
+TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyTheWarning)
+{
+  Settings.Flags[dkFixed] = BehaviourFlags{false, false, true, false};
+  ASSERT_TRUE(WriteTextFile("I:\\Autorun.inf", "[autorun]",
+                            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(Inspect("I:\\").empty());
+  EXPECT_FALSE(PathExists("I:\\Autorun.inf"));
+
+  // CD-ROM keeps its default: every flag off.
+  ASSERT_TRUE(WriteTextFile("F:\\Autorun.inf", "[autorun]"));
+  EXPECT_TRUE(Inspect("F:\\").empty());
+  EXPECT_TRUE(PathExists("F:\\Autorun.inf"));
+
+  // Only InformUser: the box holds the warning alone.
+  Settings.Flags[dkRemote] = BehaviourFlags{false, true, false, false};
+  ASSERT_TRUE(WriteTextFile("G:\\Autorun.inf", "[autorun]"));
+  EXPECT_EQ(Inspect("G:\\"), std::vector<std::string>{Warning("G:\\")});
+  EXPECT_TRUE(PathExists("G:\\Autorun.inf"));
+
+  EXPECT_EQ(Logged(), (std::vector<std::string>{Warning("I:\\") + "\r\n\r\nI:\\Autorun.inf file was deleted",
+                                                Warning("F:\\"), Warning("G:\\")}));
+}
+
+TEST_F(DriveInspectionTest, AcceptedFileIsOnlyLogged)
+{
+  Settings.UserExceptions.Add("Setup CD", "[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>");
+  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"));
+  ASSERT_TRUE(WriteTextFile("E:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell"));
+
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  EXPECT_EQ(Logged(), std::vector<std::string>{"E:\\Autorun.inf file listed in exceptions under name "
+                                               "\"Setup CD\" found"});
+  EXPECT_TRUE(PathExists("E:\\Autorun.inf"));
+  EXPECT_TRUE(PathExists("E:\\autorun.exe"));
+  EXPECT_EQ(SubKeyCount(CacheKey("E:\\")), 1);
+}
+
+TEST_F(DriveInspectionTest, RamDiskUsesOtherAndTheWildcardStepNamesFilesAsOnDisk)
+{
+  for (BehaviourFlags &flags : Settings.Flags)
+    flags = BehaviourFlags{true, true, true, true};
+  Settings.Flags[dkOther] = BehaviourFlags{false, false, false, true};
+  ASSERT_TRUE(WriteTextFile("H:\\AutoRun.Inf", "[autorun]"));
+  ASSERT_TRUE(::CreateDirectoryA("H:\\Autorun.dir", nullptr));
+
+  EXPECT_TRUE(Inspect("H:\\").empty());
+  EXPECT_EQ(Logged(), std::vector<std::string>{Warning("H:\\") +
+                                               "\r\n\r\nAll Autorun.* files were deleted:\r\nH:\\AutoRun.Inf"});
+  EXPECT_FALSE(PathExists("H:\\AutoRun.Inf"));
+  EXPECT_TRUE(PathExists("H:\\Autorun.dir"));
+}
+
+TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
+{
+  Settings.Flags[dkFixed] = BehaviourFlags{false, false, true, true};
+  ASSERT_TRUE(WriteTextFile("I:\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteTextFile("I:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(WriteTextFile("I:\\autorun.bat", "@echo"));
+  HANDLE held = ::CreateFileA("I:\\autorun.exe", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  InspectDrive("I:\\");
+  ::CloseHandle(held);
+  EXPECT_EQ(Logged(), std::vector<std::string>{Warning("I:\\") +
+                                               "\r\n\r\nI:\\Autorun.inf file was deleted\r\n\r\nCannot delete all "
+                                               "Autorun.* files. DANGER!!!\r\nI:\\autorun.bat"});
+  EXPECT_TRUE(PathExists("I:\\autorun.exe"));
+  EXPECT_FALSE(PathExists("I:\\autorun.bat"));
+}
+
+TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
+{
+  Settings.Flags[dkRemovable] = BehaviourFlags{true, false, false, false};
+  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]"));
+  InspectDrive("E:\\");
+  EXPECT_FALSE(KeyExists(CacheKey("E:\\")));
+
+  ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell\\AutoRun"));
+  ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Locked"));
+  SetRegistryDenyHook(DenyDeletingLocked);
+  InspectDrive("E:\\");
+  SetRegistryDenyHook(nullptr);
+  EXPECT_FALSE(KeyExists(CacheKey("E:\\") + "\\Shell"));
+  EXPECT_TRUE(KeyExists(CacheKey("E:\\") + "\\Locked"));
+
+  const std::string failed = Warning("E:\\") + "\r\n\r\nCannot delete all menu items! DANGER!!!";
+  EXPECT_EQ(Logged(), (std::vector<std::string>{failed, failed}));
+}
+
+TEST_F(DriveInspectionTest, SharedFolderIsInspectedAsAFolderWithoutMenuCache)
+{
+  // Whatever kind the platform gives a folder, its flags are all on.
+  ASSERT_TRUE(WriteTextFile("C:\\Share\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteTextFile("C:\\Share\\autorun.exe", "MZ"));
+  ASSERT_TRUE(MakeKey(CacheKey("C:\\") + "\\Shell"));
+  RecordedRegistryPaths().clear();
+  SetRegistryDenyHook(RecordRegistryPaths);
+
+  const std::vector<std::string> boxes = Inspect("C:\\Share");
+  SetRegistryDenyHook(nullptr);
+  const std::string report = Warning("C:\\Share") + "\r\n\r\nC:\\Share\\Autorun.inf file was deleted\r\n\r\n"
+                                                    "All Autorun.* files were deleted:\r\nC:\\Share\\autorun.exe";
+  EXPECT_EQ(boxes, std::vector<std::string>{report});
+  EXPECT_EQ(Logged(), std::vector<std::string>{report});
+  EXPECT_FALSE(PathExists("C:\\Share\\autorun.exe"));
+  EXPECT_EQ(SubKeyCount(CacheKey("C:\\")), 1);
+  for (const std::string &path : RecordedRegistryPaths())
+    EXPECT_EQ(path.find("MountPoints2"), std::string::npos) << path;
+}
