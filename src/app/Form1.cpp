@@ -1,6 +1,7 @@
 #include "Form1.h"
 #include "../log/Logger.h"
 #include "../log/Report.h"
+#include "../protection/DriveDiscovery.h"
 #include "Messages.h"
 #include "ProductInfo.h"
 #include "Settings.h"
@@ -71,7 +72,13 @@ void TForm1::Construct()
 
   // 12. Visibility.
   if (!Settings.RunMinimized)
+  {
     ::ShowWindow(_hwnd, SW_SHOWNORMAL);
+    ::UpdateWindow(_hwnd);
+  }
+
+  // 15. Every drive present now.
+  ScanDrives();
 }
 
 void TForm1::Close()
