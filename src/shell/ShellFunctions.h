@@ -1,0 +1,45 @@
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+// The shell32 functions the change notification source needs. They are taken
+// by export ordinal because older shell32 versions export them by number only.
+struct TShellFunctions
+{
+  using RegisterFn = ULONG(WINAPI *)(HWND, int, LONG, UINT, int, const SHChangeNotifyEntry *);
+  using DeregisterFn = BOOL(WINAPI *)(ULONG);
+  using FindLastIdFn = LPITEMIDLIST(WINAPI *)(LPCITEMIDLIST);
+  using RemoveLastIdFn = BOOL(WINAPI *)(LPITEMIDLIST);
+  using CloneFn = LPITEMIDLIST(WINAPI *)(LPCITEMIDLIST);
+  using FreeFn = void(WINAPI *)(LPITEMIDLIST);
+
+  RegisterFn SHChangeNotifyRegister = nullptr;      // ordinal 2
+  DeregisterFn SHChangeNotifyDeregister = nullptr;  // ordinal 4
+  FindLastIdFn ILFindLastID = nullptr;              // ordinal 16
+  RemoveLastIdFn ILRemoveLastID = nullptr;          // ordinal 17
+  CloneFn ILClone = nullptr;                        // ordinal 18
+  FreeFn ILFree = nullptr;                          // ordinal 155
+
+  // Every function was found: only then may a registration be made, since
+  // its reports could not be copied, taken apart or freed otherwise.
+  bool Complete() const;
+  // ILClone and ILFree both present: lists can be copied and released.
+  bool CanCopyLists() const;
+  // A copy of the list, or nullptr when the list is null or cannot be copied.
+  LPITEMIDLIST Clone(LPCITEMIDLIST list) const;
+  // Frees a list made by Clone; null is ignored.
+  void Free(LPITEMIDLIST list) const;
+};
+
+// Looks each function up in the module by ordinal; a missing export leaves its
+// member null, a null module leaves all of them null.
+TShellFunctions ResolveShellFunctions(HMODULE shell32);
+
+// The process's table: shell32.dll is loaded with LoadLibraryA and resolved on
+// the first call, and stays loaded for the life of the process. While a test
+// override is set, that table is returned instead.
+const TShellFunctions &ShellFunctions();
+
+// Test seam: components constructed while it is set take this table (the
+// caller keeps it alive); nullptr returns to the process's own table.
+void SetShellFunctionsOverride(const TShellFunctions *table);
