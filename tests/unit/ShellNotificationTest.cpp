@@ -394,3 +394,35 @@ TEST_F(ShellNotificationTest, MissingShellFunctionsLeaveTheComponentSilent)
   Create(TStNotifyEventsSet{neDriveAdd});
   EXPECT_TRUE(component->Registered());
 }
+
+TEST_F(ShellNotificationTest, AWatchedFolderNarrowsTheRegistration)
+{
+  ::CreateDirectoryA("C:\\Share\\Sub", nullptr);
+  component->SetWatchFolder("C:\\Share");
+  EXPECT_TRUE(component->Registered());
+  RaisePath(SHCNE_NETSHARE, "C:\\Share");
+  RaisePath(SHCNE_NETSHARE, "C:\\Share\\Sub");
+  RaisePath(SHCNE_NETSHARE, "E:\\");
+  Pump();
+  EXPECT_EQ(calls, std::vector<std::string>{"NetShare C:\\Share"});
+
+  calls.clear();
+  component->SetWatchSubFolders(true);
+  EXPECT_TRUE(component->Registered());
+  RaisePath(SHCNE_NETSHARE, "C:\\Share\\Sub");
+  RaisePath(SHCNE_NETSHARE, "E:\\");
+  Pump();
+  EXPECT_EQ(calls, std::vector<std::string>{"NetShare C:\\Share\\Sub"});
+
+  // A folder that cannot be found must not widen the watch to everything.
+  component->SetWatchFolder("C:\\Missing");
+  EXPECT_FALSE(component->Registered());
+  component->SetWatchFolder("");
+  component->SetSpecialWatchFolder(sfDrives);
+  EXPECT_TRUE(component->Registered());
+  calls.clear();
+  RaisePath(SHCNE_DRIVEADD, "E:\\");
+  RaisePath(SHCNE_NETSHARE, "C:\\Share");
+  Pump();
+  EXPECT_EQ(calls, (std::vector<std::string>{"DriveAdd E:\\", "NetShare C:\\Share"}));
+}
