@@ -133,6 +133,9 @@ TEST_F(DriveInspectionTest, DefaultsOnRemovableGiveTheExampleReportInLogAndBox)
 TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyTheWarning)
 {
   Settings.Flags[dkFixed] = BehaviourFlags{false, false, true, false};
+  // Only meaningful while the first plain deletion of such a file fails.
+  ASSERT_TRUE(WriteTextFile("I:\\probe.txt", "x", FILE_ATTRIBUTE_READONLY));
+  ASSERT_FALSE(::DeleteFileA("I:\\probe.txt"));
   ASSERT_TRUE(WriteTextFile("I:\\Autorun.inf", "[autorun]",
                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
   EXPECT_TRUE(Inspect("I:\\").empty());
@@ -186,10 +189,21 @@ TEST_F(DriveInspectionTest, RamDiskUsesOtherAndTheWildcardStepNamesFilesAsOnDisk
 TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
 {
   Settings.Flags[dkFixed] = BehaviourFlags{false, false, true, true};
-  ASSERT_TRUE(WriteTextFile("I:\\Autorun.inf", "[autorun]"));
-  ASSERT_TRUE(WriteTextFile("I:\\autorun.exe", "MZ"));
-  ASSERT_TRUE(WriteTextFile("I:\\autorun.bat", "@echo"));
-  HANDLE held = ::CreateFileA("I:\\autorun.exe", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  for (const char *name : {"Autorun.inf", "autorun.exe", "autorun.bat", "autorun.cmd"})
+    ASSERT_TRUE(WriteTextFile(std::string("I:\\") + name, "x"));
+  // Hold the file the search gives first: the ones after it show that every
+  // file is still tried. The others make the expected list, in search order.
+  std::vector<std::string> order;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA("I:\\Autorun.*", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do
+    if (std::strcmp(data.cFileName, "Autorun.inf") != 0)
+      order.push_back(std::string("I:\\") + data.cFileName);
+  while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  ASSERT_EQ(order.size(), 3u);
+  HANDLE held = ::CreateFileA(order[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
@@ -197,9 +211,9 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
   ::CloseHandle(held);
   EXPECT_EQ(Logged(), std::vector<std::string>{Warning("I:\\") +
                                                "\r\n\r\nI:\\Autorun.inf file was deleted\r\n\r\nCannot delete all "
-                                               "Autorun.* files. DANGER!!!\r\nI:\\autorun.bat"});
-  EXPECT_TRUE(PathExists("I:\\autorun.exe"));
-  EXPECT_FALSE(PathExists("I:\\autorun.bat"));
+                                               "Autorun.* files. DANGER!!!\r\n" + order[1] + "\r\n" + order[2]});
+  EXPECT_TRUE(PathExists(order[0]));
+  EXPECT_FALSE(PathExists(order[2]));
 }
 
 TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
