@@ -16,9 +16,9 @@ std::string Narrow(const wchar_t *text)
   ::WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), size, nullptr, nullptr);
   return std::string(buffer.data());
 }
+}
 
-// The record's text by its kind; a wide text is freed here, as its reader must.
-std::string TextOf(STRRET &name, LPCITEMIDLIST relative)
+std::string DisplayNameText(STRRET &name, LPCITEMIDLIST relative)
 {
   switch (name.uType)
   {
@@ -35,13 +35,15 @@ std::string TextOf(STRRET &name, LPCITEMIDLIST relative)
   }
   return std::string();
 }
-}
 
 TStShellItem::TStShellItem(const TShellFunctions &shell, LPCITEMIDLIST absoluteList) : _shell(shell)
 {
   _absolute = _shell.Clone(absoluteList);
   if (_absolute && _shell.ILFindLastID)
     _relative = _shell.Clone(_shell.ILFindLastID(_absolute));
+  // The normal name of a drive root holds its volume label: no "insert a
+  // disk" box for an empty drive.
+  CErrorModeScope noCriticalErrorBox;
   BindParent();
   if (_parent && _relative)
   {
@@ -91,7 +93,7 @@ std::string TStShellItem::NameOf(DWORD flags) const
   name.uType = STRRET_CSTR;
   if (FAILED(_parent->GetDisplayNameOf(_relative, flags, &name)))
     return std::string();
-  return TextOf(name, _relative);
+  return DisplayNameText(name, _relative);
 }
 
 void TStShellItem::RefreshMedia()

@@ -47,3 +47,9 @@ private:
   LPITEMIDLIST _relative = nullptr;
   IShellFolder *_parent = nullptr;
 };
+
+// The text of a display name record by its kind: wide text converted to the
+// ANSI code page (and freed, as the record's reader must), the text at the
+// record's offset inside `relative`, or the record's own ANSI buffer. Any
+// other kind gives an empty text.
+std::string DisplayNameText(STRRET &name, LPCITEMIDLIST relative);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -62,6 +64,23 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   if (message == kShellDrainMessage)
     ++g_drainMessages;
   return ::CallWindowProcA(g_originalProc, hwnd, message, wParam, lParam);
+}
+
+// ILClone and ILFree that count, so a test can see every copy freed.
+int g_clones = 0;
+int g_frees = 0;
+LPITEMIDLIST WINAPI CountingClone(LPCITEMIDLIST list)
+{
+  LPITEMIDLIST copy = ShellFunctions().ILClone(list);
+  if (copy)
+    ++g_clones;
+  return copy;
+}
+void WINAPI CountingFree(LPITEMIDLIST list)
+{
+  if (list)
+    ++g_frees;
+  ShellFunctions().ILFree(list);
 }
 
 struct ItemList
@@ -305,6 +324,22 @@ TEST_F(ShellNotificationTest, QueuedReportsOutliveDeactivationButNotDestruction)
   Pump();
   EXPECT_TRUE(calls.empty());
 
+  // The queued copies are freed with the component.
+  TShellFunctions counting = ShellFunctions();
+  counting.ILClone = CountingClone;
+  counting.ILFree = CountingFree;
+  g_clones = g_frees = 0;
+  SetShellFunctionsOverride(&counting);
+  Create(TStNotifyEventsSet{neDriveAdd});
+  SetShellFunctionsOverride(nullptr);
+  RaisePath(SHCNE_DRIVEADD, "E:\\");
+  RaisePath(SHCNE_DRIVEADD, "F:\\");
+  EXPECT_EQ(g_clones, 2);
+  component.reset();
+  Pump();
+  EXPECT_EQ(g_frees, g_clones);
+  EXPECT_TRUE(calls.empty());
+
   // A handler that ends the component ends the drain with it.
   Create(TStNotifyEventsSet{neDriveAdd});
   onCall = [this]() { component.reset(); };
@@ -352,6 +387,23 @@ TEST_F(ShellNotificationTest, ItemsFromRealLists)
   TStShellItem root(shell, drive.list);
   EXPECT_EQ(root.Path, "E:\\");
   EXPECT_FALSE(root.DisplayName.empty());
+
+  // The display name record's three kinds, and one it does not know.
+  STRRET name = {};
+  name.uType = STRRET_CSTR;
+  std::strcpy(name.cStr, "Removable Disk (E:)");
+  EXPECT_EQ(DisplayNameText(name, nullptr), "Removable Disk (E:)");
+  name.uType = STRRET_WSTR;
+  name.pOleStr = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(L"Share")));
+  std::wcscpy(name.pOleStr, L"Share");
+  EXPECT_EQ(DisplayNameText(name, nullptr), "Share");
+  BYTE relative[16] = {12};
+  std::memcpy(relative + 4, "Offset", 7);
+  name.uType = STRRET_OFFSET;
+  name.uOffset = 4;
+  EXPECT_EQ(DisplayNameText(name, reinterpret_cast<LPCITEMIDLIST>(relative)), "Offset");
+  name.uType = 7;
+  EXPECT_EQ(DisplayNameText(name, reinterpret_cast<LPCITEMIDLIST>(relative)), "");
 }
 
 TEST_F(ShellNotificationTest, MissingShellFunctionsLeaveTheComponentSilent)
