@@ -6,6 +6,15 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No first-start prompts for the .NET and HTML runtimes; the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
+# Some virtual machines run 64-bit code only: their kernel refuses every 32-bit
+# program, Wine's 32-bit loader included. There the tests run a 64-bit build of
+# the same sources under Wine's 64-bit loader (see scripts/test.sh).
+mv_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+if ! mv_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
+  PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH"
+  export PATH
+fi
+
 # mv_template DIR: a fresh prefix at DIR, made once and kept while Wine stays the same.
 mv_template() {
   local dir=$1 stamp
@@ -19,7 +28,7 @@ mv_template() {
   fi
   rm -rf "$dir" "$dir.tmp"
   mkdir -p "$(dirname "$dir")"
-  WINEPREFIX="$dir.tmp" wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$dir.tmp" wine wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX="$dir.tmp" wineserver -w
   [ -f "$dir.tmp/system.reg" ] || { echo "winelib: wineboot made no prefix at $dir.tmp" >&2; return 1; }
   rm -f "$dir.tmp/dosdevices/z:"
