@@ -2,6 +2,8 @@
 #include "../log/Logger.h"
 #include "../log/Report.h"
 #include "../protection/DriveDiscovery.h"
+#include "../protection/DriveInspection.h"
+#include "../shell/ShellNotification.h"
 #include "Messages.h"
 #include "ProductInfo.h"
 #include "Settings.h"
@@ -42,6 +44,7 @@ void TForm1::Construct()
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   CreateFor(MainWindowClass, "", style, 0, x, y, width, height, nullptr);
+  CreateShellNotification();
 
   // 2.-4. Settings and log paths; the settings folder is made on the way.
   _paths = ResolveAppPaths(ProgramFilePath());
@@ -81,6 +84,57 @@ void TForm1::Construct()
   ScanDrives();
 }
 
+void TForm1::CreateShellNotification()
+{
+  // Registered at Loaded, with the final set of events. A report can only be
+  // handled once the message loop runs, which is after the start-up below.
+  StShellNotification1.reset(new TStShellNotification());
+  StShellNotification1->BeginLoading();
+  StShellNotification1->SetActive(true);
+  StShellNotification1->SetNotifyEvents({neDriveAdd, neShellDriveAdd, neMediaInsert, neNetShare});
+  StShellNotification1->SetSpecialWatchFolder(sfNone);
+  StShellNotification1->SetWatchSubFolders(false);
+  StShellNotification1->OnDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { StShellNotification1DriveAdd(Sender, ShellItem); };
+  StShellNotification1->OnMediaInsert = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { StShellNotification1MediaInsert(Sender, ShellItem); };
+  StShellNotification1->OnNetShare = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { StShellNotification1NetShare(Sender, ShellItem); };
+  StShellNotification1->OnShellDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { StShellNotification1ShellDriveAdd(Sender, ShellItem); };
+  StShellNotification1->Loaded();
+}
+
+// A report without an item, or an item the shell has no parsing name for,
+// leaves nothing to inspect: an empty root would search the current folder.
+static void InspectReportedItem(const TStShellItem *ShellItem)
+{
+  if (!ShellItem || ShellItem->Path.empty())
+    return;
+  const std::string root = ShellItem->Path;
+  InspectDrive(root);
+}
+
+void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
+{
+  InspectReportedItem(ShellItem);
+}
+
+void TForm1::StShellNotification1MediaInsert(TStCustomShellNotification *, TStShellItem *ShellItem)
+{
+  InspectReportedItem(ShellItem);
+}
+
+void TForm1::StShellNotification1NetShare(TStCustomShellNotification *, TStShellItem *ShellItem)
+{
+  InspectReportedItem(ShellItem);
+}
+
+void TForm1::StShellNotification1ShellDriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
+{
+  InspectReportedItem(ShellItem);
+}
+
 void TForm1::Close()
 {
   bool canClose = true;
@@ -107,6 +161,8 @@ void TForm1::FormCloseQuery(bool &canClose)
 
 void TForm1::FormDestroy()
 {
+  // No report may reach a handler once the logger is gone.
+  StShellNotification1.reset();
   if (!SkipSaveOnExit && !_savedAtSessionEnd)
     SaveSettings(Settings, _paths.IniPath);
   _mutex.Close();

@@ -6,6 +6,9 @@
 #include "AppPaths.h"
 
 class TFileLogger;
+class TStCustomShellNotification;
+class TStShellNotification;
+class TStShellItem;
 
 // The main window. Its construction is the program's whole start-up.
 class TForm1 : public CWindow
@@ -32,9 +35,18 @@ private:
   void WMEndSession(bool ending);
   void WMUserQuit();
 
+  // Drives, media and shares that the shell reports; each handler inspects a
+  // copy of the item's Path.
+  void StShellNotification1DriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void StShellNotification1MediaInsert(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void StShellNotification1NetShare(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void StShellNotification1ShellDriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void CreateShellNotification();
+
   AppPaths _paths;
   CHandle _mutex;
   std::unique_ptr<TFileLogger> _logger;
+  std::unique_ptr<TStShellNotification> StShellNotification1;
   bool _firstInstance = false;
   bool CloseAllowed = false;
   bool SkipSaveOnExit = false;

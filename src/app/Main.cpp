@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <ole2.h>
 #include <exception>
 #include <memory>
 #include "../exceptions/Form2.h"
@@ -14,6 +15,8 @@ static void ShowStartupError(const char *text)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+  // The shell folders that name reported items want a single-threaded apartment.
+  const HRESULT ole = ::OleInitialize(nullptr);
   try
   {
     std::unique_ptr<TForm1> mainWindow(new TForm1());
@@ -35,5 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
   {
     ShowStartupError("");
   }
+  if (SUCCEEDED(ole))
+    ::OleUninitialize();
   return 0;
 }

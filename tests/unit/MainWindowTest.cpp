@@ -1,0 +1,121 @@
+// The real main window in this process, with real shell reports raised by
+// SHChangeNotify here (Wine delivers only a process's own reports): what
+// arrives after start-up reaches the drive check through the window's handlers.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <functional>
+#include <memory>
+#include "ProtectionTestSupport.h"
+#include "app/Form1.h"
+#include "app/Settings.h"
+#include "protection/MenuCache.h"
+
+using namespace testsupport;
+
+namespace
+{
+// Runs the window's messages until `done` holds or about ten seconds pass.
+bool PumpUntil(const std::function<bool()> &done)
+{
+  for (int i = 0; i < 1000; ++i)
+  {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    if (done())
+      return true;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return done();
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    EmptyFolder("E:\\");
+    EmptyFolder("I:\\");
+    form.reset(new TForm1());
+    ASSERT_TRUE(form->IsFirstInstance());
+  }
+  void TearDown() override
+  {
+    const std::string log = form->Paths().LogPath;
+    form.reset();
+    // The window's end posts a quit message; left queued it would close the
+    // next test's first message box at once.
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+    }
+    ResetDefaults(Settings);
+    EmptyFolder("E:\\");
+    EmptyFolder("I:\\");
+    DeleteKeyTree(HKEY_CURRENT_USER, kMountPoints2 + VolumeIdOf("E:\\"));
+    ::DeleteFileA(log.c_str());
+  }
+  std::vector<std::string> Logged() const { return LogMessages(ReadFileBytes(form->Paths().LogPath)); }
+  std::unique_ptr<TForm1> form;
+};
+}
+
+TEST_F(MainWindowTest, AMediumInsertedAfterStartUpIsCleaned)
+{
+  const size_t before = Logged().size();
+  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=x.exe\r\n", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(WriteTextFile("E:\\AUTORUN.EXE", "MZ"));
+  ASSERT_TRUE(WriteTextFile("E:\\keep.txt", "keep"));
+  const std::string cacheKey = kMountPoints2 + VolumeIdOf("E:\\");
+  ASSERT_TRUE(MakeKey(cacheKey + "\\Shell\\AutoRun"));
+
+  BoxWatcher watcher;
+  ::SHChangeNotify(SHCNE_MEDIAINSERTED, SHCNF_PATHA, "E:\\", nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before; }));
+  const std::vector<std::string> boxes = watcher.Stop();
+
+  EXPECT_FALSE(PathExists("E:\\Autorun.inf"));
+  EXPECT_FALSE(PathExists("E:\\AUTORUN.EXE"));
+  EXPECT_TRUE(PathExists("E:\\keep.txt"));
+  EXPECT_EQ(SubKeyCount(cacheKey), 0);
+  const std::vector<std::string> logged = Logged();
+  ASSERT_EQ(logged.size(), before + 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], logged.back());
+  EXPECT_EQ(boxes[0].find("Attention!\r\nThere is Autorun.inf file in E:\\!"), 0u);
+}
+
+TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
+{
+  // Warn only, so the file stays for every report.
+  Settings.Flags[dkRemovable] = BehaviourFlags{false, true, false, false};
+  Settings.Flags[dkFixed] = BehaviourFlags{false, true, false, false};
+  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\n"));
+  ::CreateDirectoryA("I:\\Share", nullptr);
+  ASSERT_TRUE(WriteTextFile("I:\\Share\\Autorun.inf", "[autorun]\r\n"));
+  const size_t before = Logged().size();
+
+  BoxWatcher watcher;
+  // Ignored kinds first: had they been checked, their entries would come first.
+  ::SHChangeNotify(SHCNE_MEDIAREMOVED, SHCNF_PATHA, "E:\\", nullptr);
+  ::SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, "E:\\", nullptr);
+  ::SHChangeNotify(SHCNE_DRIVEADD, SHCNF_PATHA, "E:\\", nullptr);
+  ::SHChangeNotify(SHCNE_DRIVEADDGUI, SHCNF_PATHA, "E:\\", nullptr);
+  ::SHChangeNotify(SHCNE_NETSHARE, SHCNF_PATHA, "I:\\Share", nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Logged().size() >= before + 3; }));
+  const std::vector<std::string> boxes = watcher.Stop();
+
+  const std::vector<std::string> logged = Logged();
+  ASSERT_EQ(logged.size(), before + 3);
+  ASSERT_EQ(boxes.size(), 3u);
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(boxes[i], logged[before + i]);
+  EXPECT_EQ(boxes[0], boxes[1]);
+  EXPECT_NE(boxes[0].find("in E:\\!"), std::string::npos);
+  EXPECT_NE(boxes[2].find("in I:\\Share!"), std::string::npos);
+  EXPECT_TRUE(PathExists("E:\\Autorun.inf"));
+}
