@@ -14,7 +14,7 @@
 //   boxcount CAPTION               prints how many message boxes are open
 //   volume ROOT                    prints the volume name of a drive root
 //   memory CLASS CAPTION           of the window's process: working set, private bytes,
-//                                  handle count, CPU ms (kernel + user)
+//                                  handle count, CPU ms (kernel + user), committed private bytes
 //
 // A CLASS or CAPTION of "-" matches any.
 #include <windows.h>
@@ -222,10 +222,22 @@ int main(int argc, char **argv)
     const unsigned long long cpu100ns =
         (static_cast<unsigned long long>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
         (static_cast<unsigned long long>(user.dwHighDateTime) << 32 | user.dwLowDateTime);
-    char text[160];
-    snprintf(text, sizeof(text), "%lu %lu %lu %llu\n", static_cast<unsigned long>(counters.WorkingSetSize),
+    // Wine leaves PrivateUsage at 0; the committed private pages of the address
+    // space are the same quantity, counted region by region.
+    unsigned long long committedPrivate = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char *at = nullptr; ::VirtualQueryEx(process, at, &region, sizeof(region)) == sizeof(region);
+         at = static_cast<const char *>(region.BaseAddress) + region.RegionSize)
+    {
+      if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+        committedPrivate += region.RegionSize;
+      if (region.RegionSize == 0)
+        break;
+    }
+    char text[200];
+    snprintf(text, sizeof(text), "%lu %lu %lu %llu %llu\n", static_cast<unsigned long>(counters.WorkingSetSize),
              static_cast<unsigned long>(counters.PrivateUsage), static_cast<unsigned long>(handles),
-             cpu100ns / 10000);
+             cpu100ns / 10000, committedPrivate);
     Print(text);
     ::CloseHandle(process);
     return 0;
