@@ -7,6 +7,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build=${MERVANE_BUILD:-$src/build}
 . "$src/scripts/winelib.sh"
 "$src/scripts/build.sh" --target inspection_bench >/dev/null
+mv_use_runnable_build bench --target inspection_bench >/dev/null
 prefix="$build/wine/bench-inspection"
 mv_template "$build/wine/template"
 mv_new_prefix "$build/wine/template" "$prefix"

@@ -11,11 +11,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 "$src/scripts/build.sh" --target Mervane
 build=${MERVANE_BUILD:-$src/build}
 . "$src/scripts/winelib.sh"
-if ! mv_runs_32bit; then
-  echo "run: this machine cannot run 32-bit programs; starting the x86_64 build in $build-x64"
-  build="$build-x64"
-  MERVANE_BUILD="$build" MERVANE_ARCH=x86_64 "$src/scripts/build.sh" --target Mervane
-fi
+mv_use_runnable_build run --target Mervane
 
 export WINEPREFIX="$build/run-prefix"
 if [ ! -f "$WINEPREFIX/.mervane-template" ]; then

@@ -17,13 +17,13 @@ if [ ${#need[@]} -gt 0 ]; then
   # A mirror caught mid-sync fails one index with a hash error; the other indexes are still good, so go
   # on and let the install say whether what it needs is reachable.
   $SUDO apt-get update -qq || echo "setup: apt-get update reported errors; installing from the indexes it has"
-  install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "$@" >/tmp/mervane-setup.log 2>&1; }
-  if ! install "${need[@]}"; then
+  apt_install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "$@" >/tmp/mervane-setup.log 2>&1; }
+  if ! apt_install "${need[@]}"; then
     # Without the i386 index the 32-bit Wine loader cannot be matched to the 64-bit one. The tests
     # then run the x86_64 build under the 64-bit loader, as on machines that run no 32-bit code.
     rest=()
     for p in "${need[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
-    if [ ${#rest[@]} -lt ${#need[@]} ] && install "${rest[@]}"; then
+    if [ ${#rest[@]} -lt ${#need[@]} ] && apt_install "${rest[@]}"; then
       echo "setup: wine32:i386 could not be installed; Wine runs 64-bit programs only here" >&2
     else
       cat /tmp/mervane-setup.log >&2

@@ -7,13 +7,9 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 "$src/scripts/build.sh"
 build=${MERVANE_BUILD:-$src/build}
 . "$src/scripts/winelib.sh"
-if ! mv_runs_32bit; then
-  # This machine runs no 32-bit code: the shipped build above only proves that
-  # it compiles, and the tests run against a 64-bit build of the same sources.
-  echo "test: this machine cannot run 32-bit programs; testing the x86_64 build in $build-x64"
-  build="$build-x64"
-  MERVANE_BUILD="$build" MERVANE_ARCH=x86_64 "$src/scripts/build.sh"
-fi
+# Where no 32-bit code runs, the shipped build above only proves that it
+# compiles, and the tests run against a 64-bit build of the same sources.
+mv_use_runnable_build test
 cd "$build"
 # One X server for the whole run; every Wine prefix of the run uses it.
 exec xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure "$@"

@@ -15,6 +15,18 @@ if ! mv_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
   export PATH
 fi
 
+# mv_use_runnable_build WHO [TARGET...]: where this machine runs no 32-bit code,
+# points the caller's $build at $build-x64 and builds TARGETs (all by default)
+# there for x86_64; elsewhere leaves $build as it is.
+mv_use_runnable_build() {
+  local who=$1; shift
+  mv_runs_32bit && return 0
+  echo "$who: this machine cannot run 32-bit programs; using the x86_64 build in $build-x64"
+  build="$build-x64"
+  MERVANE_BUILD="$build" MERVANE_ARCH=x86_64 \
+    "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/build.sh" "$@"
+}
+
 # mv_template DIR: a fresh prefix at DIR, made once and kept while Wine stays the same.
 mv_template() {
   local dir=$1 stamp

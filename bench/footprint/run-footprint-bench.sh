@@ -10,6 +10,7 @@ src=$(cd "$(dirname "$0")/../.." && pwd)
 build=${MERVANE_BUILD:-$src/build}
 . "$src/scripts/winelib.sh"
 "$src/scripts/build.sh" --target Mervane mvdriver minimal_window >/dev/null
+mv_use_runnable_build bench --target Mervane mvdriver minimal_window >/dev/null
 
 root="$build/wine"
 prefix="$root/bench-footprint"
@@ -53,7 +54,7 @@ measure() {
   cpu0=$(host_cpu_ms "$pattern")
   sleep 10
   cpu1=$(host_cpu_ms "$pattern")
-  read -r ws priv handles _ committed < <(drv memory "$cls" "$caption")
+  read -r ws priv handles committed < <(drv memory "$cls" "$caption")
   drv post "$cls" "$caption" 1025 || true
   wait "$pid" 2>/dev/null || true
   printf '| %-16s | %15d | %11d | %21d | %7d | %18d |\n' "$name" "$((ws / 1024))" "$((priv / 1024))" \

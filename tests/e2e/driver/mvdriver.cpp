@@ -14,7 +14,7 @@
 //   boxcount CAPTION               prints how many message boxes are open
 //   volume ROOT                    prints the volume name of a drive root
 //   memory CLASS CAPTION           of the window's process: working set, private bytes,
-//                                  handle count, CPU ms (kernel + user), committed private bytes
+//                                  handle count, committed private bytes
 //
 // A CLASS or CAPTION of "-" matches any.
 #include <windows.h>
@@ -217,11 +217,6 @@ int main(int argc, char **argv)
     ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters), sizeof(counters));
     DWORD handles = 0;
     ::GetProcessHandleCount(process, &handles);
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    const unsigned long long cpu100ns =
-        (static_cast<unsigned long long>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-        (static_cast<unsigned long long>(user.dwHighDateTime) << 32 | user.dwLowDateTime);
     // Wine leaves PrivateUsage at 0; the committed private pages of the address
     // space are the same quantity, counted region by region.
     unsigned long long committedPrivate = 0;
@@ -235,9 +230,9 @@ int main(int argc, char **argv)
         break;
     }
     char text[200];
-    snprintf(text, sizeof(text), "%lu %lu %lu %llu %llu\n", static_cast<unsigned long>(counters.WorkingSetSize),
+    snprintf(text, sizeof(text), "%lu %lu %lu %llu\n", static_cast<unsigned long>(counters.WorkingSetSize),
              static_cast<unsigned long>(counters.PrivateUsage), static_cast<unsigned long>(handles),
-             cpu100ns / 10000, committedPrivate);
+             committedPrivate);
     Print(text);
     ::CloseHandle(process);
     return 0;
