@@ -7,7 +7,8 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "app/Settings.h"
+#include "settings/ExceptionEncoding.h"
+#include "settings/Settings.h"
 #include "exceptions/ExceptionRecords.h"
 #include "log/Logger.h"
 #include "log/Report.h"
@@ -17,6 +18,7 @@
 namespace
 {
 const char *const Root = "E:\\";
+TSettings Record;
 const char *const LogPath = "C:\\bench\\inspection.log";
 const char *const AutorunText = "[autorun]\r\nopen=setup.exe\r\nicon=setup.ico\r\n";
 
@@ -132,8 +134,8 @@ int main()
   TFileLogger logger(LogPath);
   logger.Threshold = 6;
   SetReportLogger(&logger);
-  ResetDefaults(Settings);
-  Settings.Flags[dkRemovable].InformUser = false;
+  ResetDefaults(Record);
+  Record.Flags[dkRemovable].InformUser = false;
   const int runs = 200;
 
   printf("| inspection of E:                             | Mervane ms |   bare ms | ratio |\n");
@@ -141,15 +143,15 @@ int main()
 
   // (a) No Autorun.inf: one existence test.
   ::DeleteFileA("E:\\Autorun.inf");
-  Row("(a) no Autorun.inf", Measure(runs, [] {}, [] { InspectDrive(Root); }, [] { BareExists("E:\\Autorun.inf"); }));
+  Row("(a) no Autorun.inf", Measure(runs, [] {}, [] { InspectDrive(Root, Record); }, [] { BareExists("E:\\Autorun.inf"); }));
 
   // (b) An accepted Autorun.inf: existence, one read, the look-up, one log entry.
   WriteFileBytes("E:\\Autorun.inf", AutorunText);
   for (int count : {1000, 10000})
   {
-    Fill(Settings.UserExceptions, count);
-    const ExceptionList &list = Settings.UserExceptions;
-    const Timing t = Measure(runs / 4, [] {}, [] { InspectDrive(Root); }, [&list] {
+    Fill(Record.UserExceptions, count);
+    const ExceptionList &list = Record.UserExceptions;
+    const Timing t = Measure(runs / 4, [] {}, [] { InspectDrive(Root, Record); }, [&list] {
       BareExists("E:\\Autorun.inf");
       // Bodies are held encoded, so the file's text is compared in that form.
       const std::string text = EncodeBody(BareRead("E:\\Autorun.inf"));
@@ -164,7 +166,7 @@ int main()
     Row(count == 1000 ? "(b) accepted, 1,000 exception entries" : "(b) accepted, 10,000 exception entries",
         t);
   }
-  Settings.UserExceptions.Clear();
+  Record.UserExceptions.Clear();
 
   // (c) 100 Autorun.* files to delete, menu cache and log included.
   const std::string cacheKey =
@@ -178,7 +180,7 @@ int main()
                       nullptr);
     ::RegCloseKey(key);
   };
-  const Timing t = Measure(runs / 4, prepare, [] { InspectDrive(Root); }, [&cacheKey] {
+  const Timing t = Measure(runs / 4, prepare, [] { InspectDrive(Root, Record); }, [&cacheKey] {
     BareExists("E:\\Autorun.inf");
     BareRead("E:\\Autorun.inf");
     char volume[500];
@@ -214,7 +216,7 @@ int main()
   });
   Row("(c) 100 Autorun.* files deleted", t);
   prepare();
-  InspectDrive(Root);
+  InspectDrive(Root, Record);
   WIN32_FIND_DATAA left;
   HANDLE find = ::FindFirstFileA("E:\\Autorun.*", &left);
   if (find != INVALID_HANDLE_VALUE)

@@ -23,7 +23,7 @@ mv_use_runnable_build() {
   mv_runs_32bit && return 0
   echo "$who: this machine cannot run 32-bit programs; using the x86_64 build in $build-x64"
   build="$build-x64"
-  MERVANE_BUILD="$build" MERVANE_ARCH=x86_64 \
+  MERVANE_BUILD="$build" MERVANE_ARCH=x86_64 MERVANE_SHIPPED_EXE="${build%-x64}/Mervane.exe" \
     "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/build.sh" "$@"
 }
 

@@ -4,15 +4,14 @@
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveInspection.h"
 #include "../shell/ShellNotification.h"
-#include "Messages.h"
+#include "../common/Messages.h"
 #include "ProductInfo.h"
-#include "Settings.h"
 
 TForm1 *Form1 = nullptr;
+TSettings Settings;
 
 static const char *const MainWindowClass = "TForm1";
 static const char *const MutexName = "MervaneMutexObject";
-static const UINT WM_USER_QUIT = WM_USER + 1;
 
 // Client area as designed, at 96 dots per inch.
 static const int DesignedClientWidth = 424;
@@ -43,7 +42,12 @@ void TForm1::Construct()
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateFor(MainWindowClass, "", style, 0, x, y, width, height, nullptr);
+  if (!CreateFor(MainWindowClass, "", style, 0, x, y, width, height, nullptr))
+  {
+    // Nothing was loaded, so nothing may be saved over the user's file.
+    SkipSaveOnExit = true;
+    return;
+  }
   CreateShellNotification();
 
   // 2.-4. Settings and log paths; the settings folder is made on the way.
@@ -66,8 +70,9 @@ void TForm1::Construct()
 
   // 7. Logger.
   _logger.reset(new TFileLogger(_paths.LogPath));
-  _logger->Threshold = 6;
+  _logger->Threshold = MERVANE_LOG_LEVEL;
   SetReportLogger(_logger.get());
+  CWindow::SetErrorReporter(Report);
 
   // 8. Settings.
   ResetDefaults(Settings);
@@ -81,7 +86,7 @@ void TForm1::Construct()
   }
 
   // 15. Every drive present now.
-  ScanDrives();
+  ScanDrives([](const std::string &root) { InspectDrive(root, Settings); });
 }
 
 void TForm1::CreateShellNotification()
@@ -112,7 +117,7 @@ static void InspectReportedItem(const TStShellItem *ShellItem)
   if (!ShellItem || ShellItem->Path.empty())
     return;
   const std::string root = ShellItem->Path;
-  InspectDrive(root);
+  InspectDrive(root, Settings);
 }
 
 void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
@@ -147,10 +152,10 @@ void TForm1::Close()
 
 bool TForm1::ConfirmQuit()
 {
-  const std::string text = LoadMessage(1002);
+  const std::string text = LoadMessage(IDS_CONFIRM_QUIT);
   if (::MessageBoxA(_hwnd, text.c_str(), ProductTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
     return false;
-  Report(LoadMessage(1015));
+  Report(LoadMessage(IDS_USER_CLOSED));
   return true;
 }
 
@@ -211,7 +216,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   case WM_ENDSESSION:
     WMEndSession(wParam != FALSE);
     return 0;
-  case WM_USER_QUIT:
+  case WM_MERVANE_QUIT:
     WMUserQuit();
     return 0;
   default:

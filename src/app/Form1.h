@@ -3,6 +3,7 @@
 #include <string>
 #include "../platform/Handle.h"
 #include "../platform/Window.h"
+#include "../settings/Settings.h"
 #include "AppPaths.h"
 
 class TFileLogger;
@@ -21,6 +22,8 @@ public:
   // False for a second instance (or when the mutex could not be made): the
   // construction stopped early and the program is to end without a trace.
   bool IsFirstInstance() const { return _firstInstance; }
+  // False when the window itself could not be made: nothing was started.
+  bool Created() const { return _hwnd != nullptr; }
   const AppPaths &Paths() const { return _paths; }
   void Close();
 
@@ -54,3 +57,5 @@ private:
 };
 
 extern TForm1 *Form1;
+// The process-wide settings record, from program start to program end.
+extern TSettings Settings;

@@ -20,14 +20,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
   try
   {
     std::unique_ptr<TForm1> mainWindow(new TForm1());
-    std::unique_ptr<TForm2> exceptionsDialog(new TForm2());
-    std::unique_ptr<TForm3> prompt(new TForm3());
-
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+    // Without its main window the program could never be told to end.
+    if (mainWindow->Created())
     {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
+      std::unique_ptr<TForm2> exceptionsDialog(new TForm2());
+      std::unique_ptr<TForm3> prompt(new TForm3());
+      MSG msg;
+      while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+      {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+      }
     }
   }
   catch (const std::exception &e)

@@ -1,7 +1,7 @@
 #include "ProductInfo.h"
 #include <windows.h>
 #include <vector>
-#include "Messages.h"
+#include "../common/Messages.h"
 
 std::string ProgramFilePath()
 {

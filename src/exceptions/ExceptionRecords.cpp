@@ -2,104 +2,69 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstring>
-#include "../app/Settings.h"
 #include "../platform/File.h"
+#include "../platform/Text.h"
+#include "../settings/ExceptionEncoding.h"
+#include "../settings/Settings.h"
 
 namespace
 {
-const char *const Markers[] = {"<<R>>", "<<N>>", "<<R2>>", "<<N2>>"};
-
-char LowerAscii(char c)
-{
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool MarkerAt(const std::string &text, size_t at, const char *marker, size_t length)
-{
-  if (text.size() - at < length)
-    return false;
-  for (size_t i = 0; i < length; ++i)
-    if (LowerAscii(text[at + i]) != LowerAscii(marker[i]))
-      return false;
-  return true;
-}
-
-// Every occurrence of `marker`, found left to right, without overlap and
-// without regard to letter case, replaced by `with`.
-std::string ReplaceMarker(const std::string &text, const char *marker, char with)
-{
-  const size_t length = std::strlen(marker);
-  std::string result;
-  result.reserve(text.size());
-  for (size_t i = 0; i < text.size();)
-  {
-    if (text[i] == '<' && MarkerAt(text, i, marker, length))
-    {
-      result += with;
-      i += length;
-    }
-    else
-      result += text[i++];
-  }
-  return result;
-}
-
-void AppendEncoded(std::string &result, const std::string &text, const char *crMarker, const char *lfMarker)
-{
-  for (char c : text)
-  {
-    if (c == '\r')
-      result += crMarker;
-    else if (c == '\n')
-      result += lfMarker;
-    else
-      result += c;
-  }
-}
-
-// Calls `line` for each line of `text`: a line ends at CR, LF or CR LF, a
-// line end at the very end adds no empty line, and a NUL ends the text.
-template <typename LineFn>
-void ForEachLine(const std::string &text, LineFn &&line)
-{
-  const size_t end = std::min(text.find('\0'), text.size());
-  size_t i = 0;
-  while (i < end)
-  {
-    size_t stop = i;
-    while (stop < end && text[stop] != '\r' && text[stop] != '\n')
-      ++stop;
-    line(text, i, stop - i);
-    i = stop;
-    if (i < end && text[i] == '\r')
-      ++i;
-    if (i < end && text[i] == '\n')
-      ++i;
-  }
-}
-
 std::string Normalise(const std::string &raw)
 {
   std::string text;
   text.reserve(raw.size() + 2);
-  ForEachLine(raw, [&text](const std::string &source, size_t at, size_t length) {
-    text.append(source, at, length);
+  ForEachLine(raw, [&](size_t at, size_t length) {
+    text.append(raw, at, length);
     text += "\r\n";
   });
   return text;
 }
 
-bool SameText(const std::string &a, const std::string &b)
+enum class TextForm
 {
-  return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+  Undecided,
+  Ansi,
+  Utf16LittleEndian,
+  Utf16BigEndian
+};
+
+TextForm FormOf(const std::string &start)
+{
+  if (start.size() >= 2 && static_cast<unsigned char>(start[0]) == 0xFF &&
+      static_cast<unsigned char>(start[1]) == 0xFE)
+    return TextForm::Utf16LittleEndian;
+  if (start.size() >= 2 && static_cast<unsigned char>(start[0]) == 0xFE &&
+      static_cast<unsigned char>(start[1]) == 0xFF)
+    return TextForm::Utf16BigEndian;
+  return TextForm::Ansi;
+}
+
+// The UTF-16 units after the byte-order mark, up to the first NUL unit, in
+// the ANSI code page without best-fit characters. An odd byte at the end is
+// only tolerated when the file was not read to its end.
+bool Utf16ToAnsi(const std::string &raw, TextForm form, bool whole, std::string &text)
+{
+  if (whole && raw.size() % 2 != 0)
+    return false;
+  std::wstring wide;
+  wide.reserve(raw.size() / 2);
+  for (size_t i = 2; i + 1 < raw.size(); i += 2)
+  {
+    const unsigned char a = static_cast<unsigned char>(raw[i]), b = static_cast<unsigned char>(raw[i + 1]);
+    const wchar_t unit = form == TextForm::Utf16LittleEndian ? static_cast<wchar_t>(a | (b << 8))
+                                                             : static_cast<wchar_t>(b | (a << 8));
+    if (unit == 0)
+      break;
+    wide += unit;
+  }
+  return ToAnsiExact(wide.data(), wide.size(), text);
 }
 
 bool FindBody(const ExceptionList &list, const std::string &key, std::string *name)
 {
   for (size_t i = 0; i < list.Count(); ++i)
   {
-    if (SameText(list.Bodies[i], key))
+    if (SameTextIgnoreCase(list.Bodies[i], key))
     {
       if (name)
         *name = list.Names[i];
@@ -132,10 +97,14 @@ bool ReadNormalisedText(const std::string &path, std::string &text, size_t limit
   if (!file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING))
     return false;
   // Normalising never makes a text shorter than its bytes before the first
-  // NUL (CR LF stays two characters, a lone CR or LF becomes two), so once more
-  // than `limit` of them are in, the text is known to be too long.
+  // NUL (CR LF stays two characters, a lone CR or LF becomes two), and every
+  // UTF-16 unit gives at least one ANSI byte: once that many are in, the text
+  // is known to be too long.
+  const size_t unitLimit = limit > (static_cast<size_t>(-1) - 4) / 2 ? static_cast<size_t>(-1) : 2 * limit + 2;
+  TextForm form = TextForm::Undecided;
   std::string raw;
   std::string chunk(64 * 1024, '\0');
+  bool whole = true;
   for (;;)
   {
     DWORD got = 0;
@@ -143,57 +112,38 @@ bool ReadNormalisedText(const std::string &path, std::string &text, size_t limit
       return false;
     if (got == 0)
       break;
-    const void *nul = std::memchr(chunk.data(), '\0', got);
-    const size_t kept = nul ? static_cast<size_t>(static_cast<const char *>(nul) - chunk.data()) : got;
-    raw.append(chunk, 0, kept);
-    if (nul || raw.size() > limit)
+    raw.append(chunk, 0, got);
+    if (form == TextForm::Undecided && raw.size() >= 2)
+      form = FormOf(raw);
+    if (form == TextForm::Ansi)
+    {
+      const size_t nul = raw.find('\0', raw.size() - got);
+      if (nul != std::string::npos)
+      {
+        raw.resize(nul);
+        break;
+      }
+      if (raw.size() > limit)
+      {
+        whole = false;
+        break;
+      }
+    }
+    else if (form != TextForm::Undecided && raw.size() > unitLimit)
+    {
+      whole = false;
       break;
+    }
   }
-  text = Normalise(raw);
+  if (form == TextForm::Undecided)
+    form = FormOf(raw);
+  std::string ansi;
+  if (form == TextForm::Ansi)
+    ansi = raw.substr(0, raw.find('\0'));
+  else if (!Utf16ToAnsi(raw, form, whole, ansi))
+    return false;
+  text = Normalise(ansi);
   return true;
-}
-
-std::string EncodeBody(const std::string &text)
-{
-  std::string result;
-  result.reserve(text.size() + 16);
-  AppendEncoded(result, text, "<<R>>", "<<N>>");
-  return result;
-}
-
-std::string DecodeBody(const std::string &line)
-{
-  return ReplaceMarker(ReplaceMarker(line, "<<R>>", '\r'), "<<N>>", '\n');
-}
-
-std::string EncodeListText(const std::vector<std::string> &items)
-{
-  std::string result;
-  for (const std::string &item : items)
-  {
-    AppendEncoded(result, item, "<<R2>>", "<<N2>>");
-    result += "<<R2>><<N2>>";
-  }
-  return result;
-}
-
-std::vector<std::string> DecodeListText(const std::string &value)
-{
-  std::vector<std::string> items;
-  ForEachLine(ReplaceMarker(ReplaceMarker(value, "<<R2>>", '\r'), "<<N2>>", '\n'),
-              [&items](const std::string &source, size_t at, size_t length) {
-                items.emplace_back(source, at, length);
-              });
-  return items;
-}
-
-bool ContainsMarker(const std::string &text)
-{
-  for (size_t i = text.find('<'); i != std::string::npos; i = text.find('<', i + 1))
-    for (const char *marker : Markers)
-      if (MarkerAt(text, i, marker, std::strlen(marker)))
-        return true;
-  return false;
 }
 
 bool FindException(const std::string &path, std::string *name, const ExceptionList &user,
@@ -208,11 +158,6 @@ bool FindException(const std::string &path, std::string *name, const ExceptionLi
     return false;
   const std::string key = EncodeBody(text);
   return FindBody(user, key, name) || FindBody(common, key, name);
-}
-
-bool FindException(const std::string &path, std::string *name)
-{
-  return FindException(path, name, Settings.UserExceptions, Settings.CommonExceptions);
 }
 
 ExceptionList CombinedExceptions(const TSettings &record)

@@ -1,5 +1,5 @@
 #include "Form3.h"
-#include "../app/Messages.h"
+#include "../common/Messages.h"
 
 TForm3 *Form3 = nullptr;
 

@@ -1,5 +1,6 @@
 #include "Report.h"
 #include "Logger.h"
+#include "../common/ProgramIds.h"
 
 static TFileLogger *g_logger = nullptr;
 
@@ -8,5 +9,5 @@ void SetReportLogger(TFileLogger *logger) { g_logger = logger; }
 void Report(const std::string &text)
 {
   if (g_logger)
-    g_logger->Log(6, std::string(), text + "\r\n");
+    g_logger->Log(MERVANE_LOG_LEVEL, std::string(), text + "\r\n");
 }

@@ -1,8 +1,9 @@
 #include "Profile.h"
 #include <windows.h>
+#include "Text.h"
 
-std::string ReadProfileText(const std::string &file, const char *section, const char *key,
-                            const char *defaultValue)
+bool ReadProfileText(const std::string &file, const char *section, const char *key, std::string &value,
+                     const char *defaultValue)
 {
   // The profile call gives back size - 1 characters when the value was cut,
   // which is also what a value of exactly that length gives: only a larger
@@ -12,38 +13,45 @@ std::string ReadProfileText(const std::string &file, const char *section, const 
   {
     const DWORD size = static_cast<DWORD>(buffer.size());
     const DWORD got = ::GetPrivateProfileStringA(section, key, defaultValue, &buffer[0], size, file.c_str());
-    if (got + 1 < size)
+    const bool whole = got + 1 < size;
+    if (whole || size > MaxProfileValueLength)
     {
-      buffer.resize(got);
-      return buffer;
-    }
-    if (size >= (1u << 26))
-    {
-      buffer.resize(got);
-      return buffer;
+      buffer.resize(whole ? got : MaxProfileValueLength);
+      value = buffer;
+      return whole;
     }
     buffer.assign(static_cast<size_t>(size) * 2, '\0');
   }
 }
 
-static std::wstring Widen(const std::string &text)
+namespace
 {
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  if (size > 0)
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-  return wide;
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The profile reader drops blanks and TABs at both ends of a value, and then
+// one pair of equal quotes (single or double) around what is left. A value
+// that would lose anything that way goes inside one pair of double quotes,
+// which the reader takes off again.
+bool NeedsQuotes(const std::string &value)
+{
+  if (value.empty())
+    return false;
+  if (IsBlank(value.front()) || IsBlank(value.back()))
+    return true;
+  return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+}
 }
 
 bool WriteProfileText(const std::string &file, const char *section, const char *key,
                       const std::string &value)
 {
+  const std::string stored = NeedsQuotes(value) ? '"' + value + '"' : value;
   // The ANSI call passes its texts through counted strings of at most 64 KiB
   // and silently writes a long value cut (modulo that size, under Wine). Long
   // values go through the wide call, converted from the ANSI code page.
   const size_t ansiLimit = 0x7FFF;
-  if (value.size() < ansiLimit)
-    return ::WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != FALSE;
-  return ::WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
-                                      Widen(file).c_str()) != FALSE;
+  if (stored.size() < ansiLimit)
+    return ::WritePrivateProfileStringA(section, key, stored.c_str(), file.c_str()) != FALSE;
+  return ::WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), ToWide(stored).c_str(),
+                                      ToWide(file).c_str()) != FALSE;
 }

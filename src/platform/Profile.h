@@ -1,11 +1,20 @@
 #pragma once
 #include <string>
 
-// INI access through the profile functions. A value of any length is read
-// whole: the buffer grows until the value fits, where the platform call alone
-// would cut it to the buffer's size without saying so.
-std::string ReadProfileText(const std::string &file, const char *section, const char *key,
-                            const char *defaultValue = "");
-// False when the platform could not write the value (folder missing, no access).
+// INI access through the profile functions.
+
+// The longest value that is read: far beyond any settings value the program
+// writes, and small enough that the doubling buffer stays bounded.
+constexpr size_t MaxProfileValueLength = (static_cast<size_t>(1) << 26) - 2;
+
+// Reads a value whole: the buffer grows until the value fits, where the
+// platform call alone would cut it to the buffer's size without saying so. A
+// missing key gives `defaultValue`. False when the value is longer than
+// MaxProfileValueLength; `value` then receives its first
+// MaxProfileValueLength characters, which are not the value.
+bool ReadProfileText(const std::string &file, const char *section, const char *key, std::string &value,
+                     const char *defaultValue = "");
+// Writes a value so that ReadProfileText gives it back byte for byte. False
+// when the platform could not write it (folder missing, no access).
 bool WriteProfileText(const std::string &file, const char *section, const char *key,
                       const std::string &value);

@@ -1,4 +1,34 @@
 #include "Window.h"
+#include <cstdio>
+#include <exception>
+
+namespace
+{
+CWindow::ErrorReporter g_errorReporter = nullptr;
+
+void ReportFailedMessage(HWND hwnd, UINT message, const char *what)
+{
+  if (!g_errorReporter)
+    return;
+  try
+  {
+    char className[64] = "";
+    ::GetClassNameA(hwnd, className, sizeof(className));
+    char number[16];
+    std::snprintf(number, sizeof(number), "0x%04X", message);
+    g_errorReporter(std::string("Window message ") + number + " to " + className + " failed and was dropped: " +
+                    what);
+  }
+  catch (...)
+  {
+    // Out of memory while reporting: the message is dropped all the same.
+  }
+}
+}
+
+void CWindow::SetErrorReporter(ErrorReporter reporter) { g_errorReporter = reporter; }
+
+LRESULT CWindow::NeutralAnswer(UINT message) { return message == WM_QUERYENDSESSION ? TRUE : 0; }
 
 CWindow::~CWindow()
 {
@@ -53,18 +83,23 @@ LRESULT CALLBACK CWindow::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, 
   }
   if (!self)
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  LRESULT result = NeutralAnswer(message);
   try
   {
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY)
-    {
-      ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      self->_hwnd = nullptr;
-    }
-    return result;
+    result = self->HandleMessage(message, wParam, lParam);
+  }
+  catch (const std::exception &e)
+  {
+    ReportFailedMessage(hwnd, message, e.what());
   }
   catch (...)
   {
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    ReportFailedMessage(hwnd, message, "unknown error");
   }
+  if (message == WM_NCDESTROY)
+  {
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->_hwnd = nullptr;
+  }
+  return result;
 }

@@ -1,12 +1,14 @@
 #pragma once
 #include <windows.h>
+#include <string>
 #include "NonCopyable.h"
 
 // Base of the program's windows: the procedure finds `this` stored at creation
-// and hands every message to HandleMessage. No exception leaves the procedure:
-// one that escapes a handler is dropped there and the message gets the
-// default answer, since unwinding through the system's dispatch code is
-// undefined.
+// and hands every message to HandleMessage. No exception leaves the procedure,
+// since unwinding through the system's dispatch code is undefined: one that
+// escapes a handler is reported once and the message gets its neutral answer.
+// Never the default handling: DefWindowProc of WM_CLOSE would destroy the
+// window behind the close query's back.
 class CWindow : CNonCopyable
 {
 public:
@@ -14,6 +16,12 @@ public:
   HWND Handle() const { return _hwnd; }
   // Class registration is once per process and name; later calls succeed.
   static bool RegisterWindowClass(const char *className, UINT style = 0, HBRUSH background = nullptr);
+  // Where the barrier reports a failed message; nothing is reported while none is set.
+  using ErrorReporter = void (*)(const std::string &text);
+  static void SetErrorReporter(ErrorReporter reporter);
+  // The answer a failed message gets: 0, except TRUE for WM_QUERYENDSESSION,
+  // so that a failure here never holds up the end of the session.
+  static LRESULT NeutralAnswer(UINT message);
 
 protected:
   CWindow() = default;

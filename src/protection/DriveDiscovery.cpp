@@ -1,7 +1,6 @@
 #include "DriveDiscovery.h"
 #include <windows.h>
 #include "../platform/ErrorModeScope.h"
-#include "DriveInspection.h"
 
 std::string DriveRoot(int index)
 {
@@ -32,5 +31,3 @@ void ScanDrives(const InspectFn &inspect)
       inspect(root);
   }
 }
-
-void ScanDrives() { ScanDrives(InspectDrive); }

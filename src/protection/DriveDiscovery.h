@@ -6,9 +6,8 @@ using InspectFn = std::function<void(const std::string &root)>;
 
 // Inspects every drive of GetLogicalDrives, A: to Z: in order, whose volume can
 // be queried; each inspection (its warning box included) ends before the next
-// letter is tried. `inspect` defaults to InspectDrive.
+// letter is tried.
 void ScanDrives(const InspectFn &inspect);
-void ScanDrives();
 
 // The root of drive `index` (0 for A:): "A:\".
 std::string DriveRoot(int index);

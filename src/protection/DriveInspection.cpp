@@ -1,10 +1,11 @@
 #include "DriveInspection.h"
 #include "MenuCache.h"
-#include "../app/Messages.h"
+#include "../common/Messages.h"
 #include "../exceptions/ExceptionRecords.h"
 #include "../log/Report.h"
 #include "../platform/ErrorModeScope.h"
 #include "../platform/FileFind.h"
+#include "../platform/PathText.h"
 
 namespace
 {
@@ -31,6 +32,17 @@ DriveKind DriveKindOf(UINT driveType)
   }
 }
 
+UINT DriveTypeOf(const std::string &root)
+{
+  const UINT type = ::GetDriveTypeA(root.c_str());
+  if (type != DRIVE_NO_ROOT_DIR)
+    return type;
+  char volume[MAX_PATH + 1] = "";
+  if (!::GetVolumePathNameA(root.c_str(), volume, sizeof(volume)) || root == volume)
+    return type;
+  return ::GetDriveTypeA(volume);
+}
+
 bool DeleteFileForced(const std::string &path)
 {
   if (::DeleteFileA(path.c_str()))
@@ -42,12 +54,6 @@ bool DeleteFileForced(const std::string &path)
   return ::DeleteFileA(path.c_str()) != FALSE;
 }
 
-std::string DirectoryPartOf(const std::string &path)
-{
-  const size_t last = path.find_last_of("\\:");
-  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
 bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted)
 {
   deleted.clear();
@@ -55,8 +61,10 @@ bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted)
   const std::string directory = DirectoryPartOf(pattern);
   CFindFile find;
   WIN32_FIND_DATAA data;
+  // Only "no such file" means there is nothing to delete: a medium pulled
+  // out or a folder that refuses listing has not been cleaned.
   if (!find.FindFirst(pattern.c_str(), data))
-    return true;
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
   do
   {
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kFileAttributeLabel))
@@ -71,7 +79,7 @@ bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted)
     else
       result = false;
   } while (find.FindNext(data));
-  return result;
+  return result && ::GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 std::string AutorunPathOf(const std::string &root)
@@ -99,21 +107,21 @@ bool AutorunFileExists(const std::string &path)
 std::string BuildInspectionReport(const std::string &root, const std::string &filePath,
                                   const BehaviourFlags &flags, const InspectionOutcome &outcome)
 {
-  std::string report = FormatText(LoadMessage(1001), {root});
+  std::string report = FormatText(LoadMessage(IDS_AUTORUN_FOUND), {root});
   if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)
-    report += kSectionJoin + LoadMessage(outcome.MenuItemsRemoved ? 1010 : 1013);
+    report += kSectionJoin + LoadMessage(outcome.MenuItemsRemoved ? IDS_MENU_ITEMS_REMOVED : IDS_CANNOT_DELETE_MENU_ITEMS);
   if (flags.DeleteAutorunInf)
-    report += kSectionJoin + FormatText(LoadMessage(outcome.AutorunInfDeleted ? 1004 : 1011), {filePath});
+    report += kSectionJoin + FormatText(LoadMessage(outcome.AutorunInfDeleted ? IDS_FILE_DELETED : IDS_CANNOT_DELETE_FILE), {filePath});
   if (flags.DeleteAutorunAll)
   {
-    report += kSectionJoin + LoadMessage(outcome.AllAutorunDeleted ? 1005 : 1012);
+    report += kSectionJoin + LoadMessage(outcome.AllAutorunDeleted ? IDS_ALL_AUTORUN_DELETED : IDS_CANNOT_DELETE_ALL);
     if (!outcome.DeletedFiles.empty())
       report += kLineJoin + outcome.DeletedFiles;
   }
   return report;
 }
 
-void InspectDrive(const std::string &root)
+void InspectDrive(const std::string &root, const TSettings &settings)
 {
   // An empty path would make the search, and the deletions, relative to the
   // current directory.
@@ -132,14 +140,14 @@ void InspectDrive(const std::string &root)
     return;
 
   std::string acceptedName;
-  if (FindException(filePath, &acceptedName))
+  if (FindException(filePath, &acceptedName, settings.UserExceptions, settings.CommonExceptions))
   {
-    Report(FormatText(LoadMessage(1016), {filePath, acceptedName}));
+    Report(FormatText(LoadMessage(IDS_LISTED_IN_EXCEPTIONS), {filePath, acceptedName}));
     return;
   }
 
   const std::string volumeId = VolumeIdOf(root);
-  const BehaviourFlags flags = Settings.Flags[DriveKindOf(::GetDriveTypeA(root.c_str()))];
+  const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
   InspectionOutcome outcome;
   outcome.MenuItemsApplicable = IsVolumeRoot(root);
 

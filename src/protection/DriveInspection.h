@@ -1,23 +1,26 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "../app/Settings.h"
+#include "../settings/Settings.h"
 
 DriveKind DriveKindOf(UINT driveType);
+// The platform's drive type of the drive that holds `root`. A folder that is
+// not a volume root (a shared folder such as C:\Share) has the type of the
+// volume it lies on, not "no root directory".
+UINT DriveTypeOf(const std::string &root);
 // Deletes the file; when that fails and its attributes can be read, clears
 // them (read-only, hidden, system) and tries once more. True when it went.
 bool DeleteFileForced(const std::string &path);
 // Deletes every file matching `pattern`, directories and volume labels
 // skipped; `deleted` receives the full paths of the files that went, with
 // their names as on disk, joined by CR LF. True when every match was deleted;
-// every match is tried either way.
+// every match is tried either way. A folder that cannot be listed (only "no
+// such file" means no match) is a failure too.
 bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted);
 
 // The path of the Autorun.inf to look for below `root`; a root without a
 // trailing backslash is a folder and gets one inserted.
 std::string AutorunPathOf(const std::string &root);
-// Everything up to and including the last backslash or colon.
-std::string DirectoryPartOf(const std::string &path);
 // True when `path` names a file, not a directory; hidden, system and
 // read-only files count. No critical-error box for a drive without media.
 bool AutorunFileExists(const std::string &path);
@@ -37,7 +40,8 @@ struct InspectionOutcome
 std::string BuildInspectionReport(const std::string &root, const std::string &filePath,
                                   const BehaviourFlags &flags, const InspectionOutcome &outcome);
 
-// Inspects one drive root (or shared folder) with the process-wide Settings:
-// an accepted Autorun.inf is only logged; any other one gets the actions its
-// drive kind's flags select, a log entry and, with InformUser, a warning box.
-void InspectDrive(const std::string &root);
+// Inspects one drive root (or shared folder) with the given settings' flags
+// and exception lists: an accepted Autorun.inf is only logged; any other one
+// gets the actions its drive kind's flags select, a log entry and, with
+// InformUser, a warning box.
+void InspectDrive(const std::string &root, const TSettings &settings);

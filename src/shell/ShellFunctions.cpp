@@ -4,9 +4,14 @@ namespace
 {
 const TShellFunctions *g_override = nullptr;
 
+// The one place where an export's address is taken as a typed function: the
+// static_asserts in the header tie each type to the system's declaration.
 template <typename Fn> void Resolve(HMODULE module, WORD ordinal, Fn &target)
 {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wcast-function-type"
   target = module ? reinterpret_cast<Fn>(::GetProcAddress(module, MAKEINTRESOURCEA(ordinal))) : nullptr;
+#pragma GCC diagnostic pop
 }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <shlobj.h>
+#include <type_traits>
 
 // The shell32 functions the change notification source needs. They are taken
 // by export ordinal because older shell32 versions export them by number only.
@@ -30,6 +31,15 @@ struct TShellFunctions
   // Frees a list made by Clone; null is ignored.
   void Free(LPITEMIDLIST list) const;
 };
+
+// A type without WINAPI is the same type on x86_64 and a corrupted stack on
+// i686, where only these checks can catch it.
+static_assert(std::is_same<TShellFunctions::RegisterFn, decltype(&::SHChangeNotifyRegister)>::value, "");
+static_assert(std::is_same<TShellFunctions::DeregisterFn, decltype(&::SHChangeNotifyDeregister)>::value, "");
+static_assert(std::is_same<TShellFunctions::FindLastIdFn, decltype(&::ILFindLastID)>::value, "");
+static_assert(std::is_same<TShellFunctions::RemoveLastIdFn, decltype(&::ILRemoveLastID)>::value, "");
+static_assert(std::is_same<TShellFunctions::CloneFn, decltype(&::ILClone)>::value, "");
+static_assert(std::is_same<TShellFunctions::FreeFn, decltype(&::ILFree)>::value, "");
 
 // Looks each function up in the module by ordinal; a missing export leaves its
 // member null, a null module leaves all of them null.

@@ -1,22 +1,9 @@
 #include "ShellItem.h"
 #include <cstring>
+#include <cwchar>
 #include <vector>
 #include "../platform/ErrorModeScope.h"
-
-namespace
-{
-std::string Narrow(const wchar_t *text)
-{
-  if (!text || !*text)
-    return std::string();
-  const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1)
-    return std::string();
-  std::vector<char> buffer(size);
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), size, nullptr, nullptr);
-  return std::string(buffer.data());
-}
-}
+#include "../platform/Text.h"
 
 std::string DisplayNameText(STRRET &name, LPCITEMIDLIST relative)
 {
@@ -24,7 +11,7 @@ std::string DisplayNameText(STRRET &name, LPCITEMIDLIST relative)
   {
   case STRRET_WSTR:
   {
-    std::string text = Narrow(name.pOleStr);
+    std::string text = name.pOleStr ? ToAnsi(name.pOleStr, std::wcslen(name.pOleStr)) : std::string();
     ::CoTaskMemFree(name.pOleStr);
     return text;
   }

@@ -1,6 +1,7 @@
 #include "ShellNotification.h"
 #include <cstring>
 #include <vector>
+#include "../platform/Text.h"
 #include "../platform/Window.h"
 
 // The never-shown window that receives the shell's reports and the drain
@@ -65,16 +66,14 @@ int CsidlOf(TStSpecialRootFolder folder)
 
 LPITEMIDLIST ParseFolder(const std::string &path)
 {
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (size <= 1)
+  std::wstring wide = ToWide(path);
+  if (wide.empty())
     return nullptr;
-  std::vector<wchar_t> wide(size);
-  ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), size);
   IShellFolder *desktop = nullptr;
   if (FAILED(::SHGetDesktopFolder(&desktop)) || !desktop)
     return nullptr;
   LPITEMIDLIST list = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &list, nullptr)))
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr)))
     list = nullptr;
   desktop->Release();
   return list;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include "ProtectionTestSupport.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "log/Logger.h"
 #include "log/Report.h"
 #include "protection/DriveInspection.h"
@@ -15,16 +15,16 @@ const std::string kLogPath = "C:\\tests\\inspection.log";
 const char *const kRoots[] = {"E:\\", "F:\\", "G:\\", "H:\\", "I:\\", "C:\\Share\\"};
 const BehaviourFlags kNone{false, false, false, false};
 
-std::string Warning(const std::string &root) { return FormatText(LoadMessage(1001), {root}); }
+std::string Warning(const std::string &root) { return FormatText(LoadMessage(IDS_AUTORUN_FOUND), {root}); }
 
 class DriveInspectionTest : public ::testing::Test
 {
 protected:
   void SetUp() override
   {
-    ResetDefaults(Settings);
-    Settings.UserExceptions.Clear();
-    Settings.CommonExceptions.Clear();
+    ResetDefaults(settings);
+    settings.UserExceptions.Clear();
+    settings.CommonExceptions.Clear();
     ::CreateDirectoryA("C:\\Share", nullptr);
     ::DeleteFileA(kLogPath.c_str());
     logger.Threshold = 6;
@@ -43,14 +43,15 @@ protected:
   }
   static std::string CacheKey(const std::string &root) { return kMountPoints2 + VolumeIdOf(root); }
   // Runs one inspection, answering its boxes; gives their texts.
-  static std::vector<std::string> Inspect(const std::string &root)
+  std::vector<std::string> Inspect(const std::string &root)
   {
     BoxWatcher watcher;
-    InspectDrive(root);
+    InspectDrive(root, settings);
     return watcher.Stop();
   }
   static std::vector<std::string> Logged() { return LogMessages(ReadFileBytes(kLogPath)); }
   TFileLogger logger{kLogPath};
+  TSettings settings;
 };
 }
 
@@ -67,9 +68,6 @@ TEST(DriveInspection, KindsAndReportSections)
 
   EXPECT_EQ(AutorunPathOf("E:\\"), "E:\\Autorun.inf");
   EXPECT_EQ(AutorunPathOf("C:\\Share"), "C:\\Share\\Autorun.inf");
-  EXPECT_EQ(DirectoryPartOf("C:\\Share\\Autorun.inf"), "C:\\Share\\");
-  EXPECT_EQ(DirectoryPartOf("E:Autorun.inf"), "E:");
-  EXPECT_EQ(DirectoryPartOf("Autorun.inf"), "");
 
   const BehaviourFlags all{true, true, true, true};
   InspectionOutcome failed;
@@ -132,7 +130,7 @@ TEST_F(DriveInspectionTest, DefaultsOnRemovableGiveTheExampleReportInLogAndBox)
 
 TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyTheWarning)
 {
-  Settings.Flags[dkFixed] = BehaviourFlags{false, false, true, false};
+  settings.Flags[dkFixed] = BehaviourFlags{false, false, true, false};
   // Only meaningful while the first plain deletion of such a file fails.
   ASSERT_TRUE(WriteTextFile("I:\\probe.txt", "x", FILE_ATTRIBUTE_READONLY));
   ASSERT_FALSE(::DeleteFileA("I:\\probe.txt"));
@@ -147,7 +145,7 @@ TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyThe
   EXPECT_TRUE(PathExists("F:\\Autorun.inf"));
 
   // Only InformUser: the box holds the warning alone.
-  Settings.Flags[dkRemote] = BehaviourFlags{false, true, false, false};
+  settings.Flags[dkRemote] = BehaviourFlags{false, true, false, false};
   ASSERT_TRUE(WriteTextFile("G:\\Autorun.inf", "[autorun]"));
   EXPECT_EQ(Inspect("G:\\"), std::vector<std::string>{Warning("G:\\")});
   EXPECT_TRUE(PathExists("G:\\Autorun.inf"));
@@ -158,7 +156,7 @@ TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyThe
 
 TEST_F(DriveInspectionTest, AcceptedFileIsOnlyLogged)
 {
-  Settings.UserExceptions.Add("Setup CD", "[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>");
+  settings.UserExceptions.Add("Setup CD", "[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>");
   ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"));
   ASSERT_TRUE(WriteTextFile("E:\\autorun.exe", "MZ"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell"));
@@ -173,9 +171,9 @@ TEST_F(DriveInspectionTest, AcceptedFileIsOnlyLogged)
 
 TEST_F(DriveInspectionTest, RamDiskUsesOtherAndTheWildcardStepNamesFilesAsOnDisk)
 {
-  for (BehaviourFlags &flags : Settings.Flags)
+  for (BehaviourFlags &flags : settings.Flags)
     flags = BehaviourFlags{true, true, true, true};
-  Settings.Flags[dkOther] = BehaviourFlags{false, false, false, true};
+  settings.Flags[dkOther] = BehaviourFlags{false, false, false, true};
   ASSERT_TRUE(WriteTextFile("H:\\AutoRun.Inf", "[autorun]"));
   ASSERT_TRUE(::CreateDirectoryA("H:\\Autorun.dir", nullptr));
 
@@ -188,7 +186,7 @@ TEST_F(DriveInspectionTest, RamDiskUsesOtherAndTheWildcardStepNamesFilesAsOnDisk
 
 TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
 {
-  Settings.Flags[dkFixed] = BehaviourFlags{false, false, true, true};
+  settings.Flags[dkFixed] = BehaviourFlags{false, false, true, true};
   for (const char *name : {"Autorun.inf", "autorun.exe", "autorun.bat", "autorun.cmd"})
     ASSERT_TRUE(WriteTextFile(std::string("I:\\") + name, "x"));
   // Hold the file the search gives first: the ones after it show that every
@@ -207,7 +205,7 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-  InspectDrive("I:\\");
+  InspectDrive("I:\\", settings);
   ::CloseHandle(held);
   EXPECT_EQ(Logged(), std::vector<std::string>{Warning("I:\\") +
                                                "\r\n\r\nI:\\Autorun.inf file was deleted\r\n\r\nCannot delete all "
@@ -216,17 +214,25 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
   EXPECT_FALSE(PathExists(order[2]));
 }
 
+TEST_F(DriveInspectionTest, AFolderThatCannotBeListedIsNotReportedClean)
+{
+  std::string deleted = "stale";
+  EXPECT_TRUE(DeleteMatchingFiles("I:\\Autorun.*", deleted));
+  EXPECT_EQ(deleted, "");
+  EXPECT_FALSE(DeleteMatchingFiles("I:\\gone\\Autorun.*", deleted));
+}
+
 TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
 {
-  Settings.Flags[dkRemovable] = BehaviourFlags{true, false, false, false};
+  settings.Flags[dkRemovable] = BehaviourFlags{true, false, false, false};
   ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]"));
-  InspectDrive("E:\\");
+  InspectDrive("E:\\", settings);
   EXPECT_FALSE(KeyExists(CacheKey("E:\\")));
 
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell\\AutoRun"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Locked"));
   SetRegistryDenyHook(DenyDeletingLocked);
-  InspectDrive("E:\\");
+  InspectDrive("E:\\", settings);
   SetRegistryDenyHook(nullptr);
   EXPECT_FALSE(KeyExists(CacheKey("E:\\") + "\\Shell"));
   EXPECT_TRUE(KeyExists(CacheKey("E:\\") + "\\Locked"));
@@ -237,7 +243,8 @@ TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
 
 TEST_F(DriveInspectionTest, SharedFolderIsInspectedAsAFolderWithoutMenuCache)
 {
-  // Whatever kind the platform gives a folder, its flags are all on.
+  // The folder has the kind of the drive that holds it: fixed, not Other.
+  settings.Flags[dkOther] = kNone;
   ASSERT_TRUE(WriteTextFile("C:\\Share\\Autorun.inf", "[autorun]"));
   ASSERT_TRUE(WriteTextFile("C:\\Share\\autorun.exe", "MZ"));
   ASSERT_TRUE(MakeKey(CacheKey("C:\\") + "\\Shell"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "WorkFiles.h"
-#include "app/Settings.h"
+#include "settings/ExceptionEncoding.h"
+#include "settings/Settings.h"
 #include "exceptions/ExceptionRecords.h"
 
 namespace
@@ -14,6 +15,15 @@ std::string Normalised(const std::string &name, const std::string &bytes)
   std::string text = "<unread>";
   ReadNormalisedText(path, text);
   return text;
+}
+
+// A file of `text` (ASCII) in UTF-16 with its byte-order mark.
+std::string Utf16(const std::string &text, bool bigEndian)
+{
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : text)
+    bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return bytes;
 }
 
 // The body an entry made from a file of these bytes holds.
@@ -57,7 +67,8 @@ TEST(ExceptionEncoding, FilesAreNormalisedToLinesEndingInCrLf)
   EXPECT_EQ(Normalised("withnul.inf", std::string("a\r\nb\0c\r\n", 8)), "a\r\nb\r\n");
   EXPECT_EQ(Normalised("nulfirst.inf", std::string("\0a", 2)), "");
   EXPECT_EQ(Normalised("empty.inf", ""), "");
-  EXPECT_EQ(Normalised("utf16.inf", std::string("\xFF\xFE[\0a\0", 6)), "\xFF\xFE[\r\n");
+  EXPECT_EQ(Normalised("utf16le.inf", Utf16("[a]\nopen=b\r", false)), "[a]\r\nopen=b\r\n");
+  EXPECT_EQ(Normalised("utf16be.inf", Utf16("[a]\r\nb", true) + std::string("\0\0\0c", 4)), "[a]\r\nb\r\n");
 
   std::string text = "kept";
   EXPECT_FALSE(ReadNormalisedText(WorkPath("none.inf"), text));
@@ -130,12 +141,27 @@ TEST(ExceptionLookup, TheUserListAndTheEarlierEntryWin)
   user.Add("Markers", BodyOf("open=<<N>><<N>><<N>><<N>>\r\n"));
   EXPECT_TRUE(FindException(path, &name, user, common));
   EXPECT_EQ(name, "Markers");
+}
 
-  const TSettings saved = Settings;
-  Settings.UserExceptions = user;
-  Settings.CommonExceptions = common;
-  EXPECT_TRUE(FindException(path));
-  Settings = saved;
+TEST(ExceptionLookup, OneAcceptedUtf16FileDoesNotAcceptTheOthers)
+{
+  ExceptionList user, common;
+  user.Add("Unicode CD", BodyOf(Utf16("[autorun]\r\nopen=setup.exe\r\n", false)));
+  user.Add("Plain A", BodyOf("[autorun]\r\nlabel=A\r\n"));
+  const std::string path = WorkPath("Autorun.inf");
+  std::string name;
+  WriteBytes(path, Utf16("[autorun]\r\nopen=setup.exe\r\n", true));
+  EXPECT_TRUE(FindException(path, &name, user, common));
+  EXPECT_EQ(name, "Unicode CD");
+  WriteBytes(path, Utf16("[autorun]\r\nopen=virus.exe\r\n", false));
+  EXPECT_FALSE(FindException(path, &name, user, common));
+
+  // U+0100 has no ANSI form; best fit would make it the A of an accepted file.
+  WriteBytes(path, Utf16("[autorun]\r\nlabel=", false) + std::string("\x00\x01\r\0\n\0", 6));
+  EXPECT_FALSE(FindException(path, &name, user, common));
+  std::string text = "kept";
+  EXPECT_FALSE(ReadNormalisedText(path, text));
+  EXPECT_EQ(text, "kept");
 }
 
 TEST(ExceptionLookup, UnreadableAndHugeFilesAreNotListed)

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "ProtectionTestSupport.h"
-#include "app/Messages.h"
+#include "common/Messages.h"
 #include "log/Logger.h"
 #include "log/Report.h"
 

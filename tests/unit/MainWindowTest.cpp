@@ -8,7 +8,8 @@
 #include <memory>
 #include "ProtectionTestSupport.h"
 #include "app/Form1.h"
-#include "app/Settings.h"
+#include "app/ProductInfo.h"
+#include "platform/Handle.h"
 #include "protection/MenuCache.h"
 
 using namespace testsupport;
@@ -33,11 +34,16 @@ bool PumpUntil(const std::function<bool()> &done)
   return done();
 }
 
+// The settings file the window loads at start and saves at its end.
+std::string UserIniPath() { return ResolveAppPaths(ProgramFilePath()).IniPath; }
+
 class MainWindowTest : public ::testing::Test
 {
 protected:
   void SetUp() override
   {
+    // A case that changes the settings must not hand them to the next one.
+    ::DeleteFileA(UserIniPath().c_str());
     EmptyFolder("E:\\");
     EmptyFolder("I:\\");
     form.reset(new TForm1());
@@ -53,7 +59,7 @@ protected:
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
     {
     }
-    ResetDefaults(Settings);
+    ::DeleteFileA(UserIniPath().c_str());
     EmptyFolder("E:\\");
     EmptyFolder("I:\\");
     DeleteKeyTree(HKEY_CURRENT_USER, kMountPoints2 + VolumeIdOf("E:\\"));
@@ -62,6 +68,33 @@ protected:
   std::vector<std::string> Logged() const { return LogMessages(ReadFileBytes(form->Paths().LogPath)); }
   std::unique_ptr<TForm1> form;
 };
+}
+
+LRESULT CALLBACK RefuseMainWindow(int code, WPARAM wParam, LPARAM lParam)
+{
+  if (code == HCBT_CREATEWND)
+  {
+    const LPCSTR name = reinterpret_cast<CBT_CREATEWNDA *>(lParam)->lpcs->lpszClass;
+    if (!IS_INTRESOURCE(name) && std::string(name) == "TForm1")
+      return 1;
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(MainWindow, WithoutItsWindowNothingStartsAndNothingIsSaved)
+{
+  ::DeleteFileA(UserIniPath().c_str());
+  const HHOOK hook = ::SetWindowsHookExA(WH_CBT, RefuseMainWindow, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  {
+    TForm1 form;
+    EXPECT_FALSE(form.Created());
+    EXPECT_FALSE(form.IsFirstInstance());
+  }
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(PathExists(UserIniPath()));
+  CHandle mutex(::CreateMutexA(nullptr, FALSE, "MervaneMutexObject"));
+  EXPECT_NE(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
 }
 
 TEST_F(MainWindowTest, AMediumInsertedAfterStartUpIsCleaned)

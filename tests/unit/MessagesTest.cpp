@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "app/Messages.h"
+#include "common/Messages.h"
 #include "app/ProductInfo.h"
 
 TEST(Messages, TableTextsAreExact)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "app/AppPaths.h"
+#include "platform/PathText.h"
 
 TEST(Paths, SettingsAndLogFollowTheProgramFileName)
 {
@@ -22,8 +23,9 @@ TEST(Paths, ExtensionIsTheLastDotOfTheFileNameOnly)
   EXPECT_EQ(ChangeFileExt("C:\\a\\prog.v2.exe", ".ini"), "C:\\a\\prog.v2.ini");
   EXPECT_EQ(ExtractFileName("C:\\a\\prog.exe"), "prog.exe");
   EXPECT_EQ(ExtractFileName("C:prog.exe"), "prog.exe");
-  EXPECT_EQ(ExtractFilePath("C:\\a\\prog.exe"), "C:\\a\\");
-  EXPECT_EQ(ExtractFilePath("prog.exe"), "");
+  EXPECT_EQ(DirectoryPartOf("C:\\a\\prog.exe"), "C:\\a\\");
+  EXPECT_EQ(DirectoryPartOf("prog.exe"), "");
+  EXPECT_EQ(DirectoryPartOf("E:Autorun.inf"), "E:");
 }
 
 TEST(Paths, ResolveCreatesTheSettingsFolder)

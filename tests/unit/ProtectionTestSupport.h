@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "app/Messages.h"
+#include "common/Messages.h"
 #include "platform/Registry.h"
 
 namespace testsupport

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 #include "WorkFiles.h"
-#include "app/Settings.h"
 #include "exceptions/ExceptionRecords.h"
+#include "settings/ExceptionEncoding.h"
+#include "settings/Settings.h"
 #include "platform/Profile.h"
 
 namespace
@@ -30,7 +31,9 @@ Loaded LoadFrom(const std::string &name, const std::string &common, const std::s
 
 std::string Value(const std::string &file, const char *key)
 {
-  return ReadProfileText(file, "General", key, "<none>");
+  std::string value;
+  ReadProfileText(file, "General", key, value, "<none>");
+  return value;
 }
 
 const char *const AllOn = "11111111111111111111";
@@ -208,4 +211,49 @@ TEST(Behaviour, AValueThatCannotBeConvertedIsIgnoredLoggedAndRewritten)
   EXPECT_TRUE(loaded.reports.empty());
   SaveSettings(loaded.record, WorkPath("longbehaviour.ini"));
   EXPECT_EQ(Value(WorkPath("longbehaviour.ini"), "Behaviour"), "00000000000000001000");
+
+  // A huge value is quoted by its start only, or every start would grow the log by its size.
+  const std::string huge = std::string(64, 'x') + std::string(1 << 20, '0');
+  loaded = LoadFrom("hugebehaviour", "", "[General]\r\nBehaviour=" + huge + "\r\n");
+  EXPECT_EQ(loaded.reports, std::vector<std::string>{"Behaviour value \"" + std::string(64, 'x') +
+                                                     "...\" is not valid and was ignored"});
+}
+
+TEST(Settings, BlanksTabsAndQuotesAtEitherEndSurviveASaveAndALoad)
+{
+  TSettings record;
+  ResetDefaults(record);
+  record.UserExceptions.Add(" Disc A\t", EncodeBody("\t[autorun]\r\nopen=a.exe \r\n"));
+  record.UserExceptions.Add("\"Quoted\"", EncodeBody(" [autorun]\t"));
+  SaveSettings(record, WorkPath("blanks.ini"));
+  Loaded loaded = LoadFrom("blanks", "", "");
+  EXPECT_EQ(loaded.record.UserExceptions.Names, record.UserExceptions.Names);
+  EXPECT_EQ(loaded.record.UserExceptions.Bodies, record.UserExceptions.Bodies);
+
+  // The same for any value: one pair of quotes is what the reader takes off.
+  const std::string ini = WorkPath("values.ini");
+  for (const std::string value : {" a", "a\t", "\t \t", "\"q\"", "'q'", "\" q \"", "\"", "plain", "x \"y\" z", ""})
+  {
+    ASSERT_TRUE(WriteProfileText(ini, "General", "Key", value));
+    EXPECT_EQ(Value(ini, "Key"), value);
+  }
+  WriteProfileText(ini, "General", "Key", "plain value");
+  EXPECT_NE(ReadBytes(ini).find("Key=plain value\r\n"), std::string::npos);
+}
+
+TEST(Settings, AListTooLongToReadIsNeitherUsedNorWrittenBack)
+{
+  // One character more than can be read, followed by a list that can.
+  const std::string names = std::string(MaxProfileValueLength - 11, 'n') + "<<R2>><<N2>>";
+  const std::string user = "[General]\r\nARNames=" + names + "\r\nARBodies=b<<R2>><<N2>>\r\n";
+  Loaded loaded = LoadFrom("toolong", "", user);
+  EXPECT_EQ(loaded.record.UserExceptions.Names.size() + loaded.record.UserExceptions.Bodies.size(), 0u);
+  EXPECT_EQ(loaded.reports, std::vector<std::string>{"Exception list in \"" + WorkPath("toolong.ini") +
+                                                     "\" is too long to be read and was not loaded"});
+
+  loaded.record.UserExceptions.Add("New", "new");
+  SaveSettings(loaded.record, WorkPath("toolong.ini"));
+  const std::string saved = ReadBytes(WorkPath("toolong.ini"));
+  EXPECT_NE(saved.find("\r\nARNames=" + names + "\r\nARBodies=b<<R2>><<N2>>\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("\r\nFirstRun=0\r\n"), std::string::npos);
 }

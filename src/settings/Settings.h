@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
-#include "../exceptions/ExceptionList.h"
+#include "ExceptionList.h"
 
 enum DriveKind
 {
@@ -37,12 +37,12 @@ struct TSettings
   int Locked = 0;
   ExceptionList UserExceptions;
   ExceptionList CommonExceptions;
+  // The user file's lists could not be read whole: UserExceptions is empty
+  // for this run, and a save leaves both keys in the file as they are.
+  bool UserExceptionsUnread = false;
 
   bool IsLocked(LockBits bit) const { return (static_cast<unsigned>(Locked) & bit) != 0; }
 };
-
-// The process-wide settings record.
-extern TSettings Settings;
 
 using ReportFn = std::function<void(const std::string &)>;
 
@@ -50,8 +50,9 @@ void ResetDefaults(TSettings &record);
 
 // Fills `record` from both files. When both paths name the same file, its
 // exception lists are taken as the user's only. Problems worth a log entry
-// (a Behaviour value that cannot be converted, unpaired list entries) go to
-// `report`. Enabled states of controls are the caller's business.
+// (a Behaviour value that cannot be converted, unpaired list entries, a list
+// too long to read whole) go to `report`. Enabled states of controls are the
+// caller's business.
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
                   const ReportFn &report);
 void SaveSettings(const TSettings &record, const std::string &iniPath);

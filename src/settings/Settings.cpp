@@ -1,10 +1,9 @@
 #include "Settings.h"
 #include <windows.h>
 #include <algorithm>
-#include "../exceptions/ExceptionRecords.h"
 #include "../platform/Profile.h"
-
-TSettings Settings;
+#include "../platform/Text.h"
+#include "ExceptionEncoding.h"
 
 namespace
 {
@@ -60,8 +59,9 @@ bool ParseInteger(const std::string &text, int &value)
 
 int ReadInteger(const std::string &file, const char *key, int current)
 {
+  std::string text;
   int value = 0;
-  return ParseInteger(ReadProfileText(file, Section, key), value) ? value : current;
+  return ReadProfileText(file, Section, key, text) && ParseInteger(text, value) ? value : current;
 }
 
 bool ReadBoolean(const std::string &file, const char *key, bool current)
@@ -69,22 +69,28 @@ bool ReadBoolean(const std::string &file, const char *key, bool current)
   return ReadInteger(file, key, current ? 1 : 0) != 0;
 }
 
-std::string Upper(std::string text)
+// A value as a log entry quotes it: a huge one must not grow the log by its size.
+std::string Quoted(const std::string &value)
 {
-  if (!text.empty())
-    ::CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-  return text;
+  const size_t shown = 64;
+  return "\"" + value.substr(0, shown) + (value.size() > shown ? "...\"" : "\"");
 }
 
-bool SameFile(const std::string &a, const std::string &b)
+// False, with the list emptied, when a value is too long to read whole: a
+// cut list would lose its last entries at the next save.
+bool LoadExceptionList(const std::string &file, ExceptionList &list, const ReportFn &report)
 {
-  return Upper(a) == Upper(b);
-}
-
-void LoadExceptionList(const std::string &file, ExceptionList &list, const ReportFn &report)
-{
-  std::vector<std::string> names = DecodeListText(ReadProfileText(file, Section, "ARNames"));
-  std::vector<std::string> bodies = DecodeListText(ReadProfileText(file, Section, "ARBodies"));
+  std::string namesText, bodiesText;
+  if (!ReadProfileText(file, Section, "ARNames", namesText) ||
+      !ReadProfileText(file, Section, "ARBodies", bodiesText))
+  {
+    list.Clear();
+    if (report)
+      report("Exception list in \"" + file + "\" is too long to be read and was not loaded");
+    return false;
+  }
+  std::vector<std::string> names = DecodeListText(namesText);
+  std::vector<std::string> bodies = DecodeListText(bodiesText);
   if (names.size() != bodies.size())
   {
     const size_t paired = std::min(names.size(), bodies.size());
@@ -98,6 +104,7 @@ void LoadExceptionList(const std::string &file, ExceptionList &list, const Repor
   }
   list.Names = std::move(names);
   list.Bodies = std::move(bodies);
+  return true;
 }
 }
 
@@ -141,24 +148,25 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
   // Without an application-data folder both paths name the file beside the
   // program; its lists are then the user's, or accepting the dialog would
   // strip every entry from it.
-  if (SameFile(commonIniPath, iniPath))
+  if (SameTextIgnoreCase(commonIniPath, iniPath))
     record.CommonExceptions.Clear();
   else
     LoadExceptionList(commonIniPath, record.CommonExceptions, report);
   record.Locked = ReadInteger(commonIniPath, "Locked", record.Locked);
-  std::string behaviour = ReadProfileText(commonIniPath, Section, "Behaviour");
+  std::string behaviour;
+  bool behaviourWhole = ReadProfileText(commonIniPath, Section, "Behaviour", behaviour);
 
   record.FirstRun = ReadBoolean(iniPath, "FirstRun", record.FirstRun);
   if (!record.IsLocked(LockSettings))
   {
     record.RunMinimized = ReadBoolean(iniPath, "RunMinimized", record.RunMinimized);
-    behaviour = ReadProfileText(iniPath, Section, "Behaviour");
+    behaviourWhole = ReadProfileText(iniPath, Section, "Behaviour", behaviour);
   }
 
-  if (!behaviour.empty() && !ParseBehaviourText(behaviour, record.Flags) && report)
-    report("Behaviour value \"" + behaviour + "\" is not valid and was ignored");
+  if (!behaviour.empty() && !(behaviourWhole && ParseBehaviourText(behaviour, record.Flags)) && report)
+    report("Behaviour value " + Quoted(behaviour) + " is not valid and was ignored");
 
-  LoadExceptionList(iniPath, record.UserExceptions, report);
+  record.UserExceptionsUnread = !LoadExceptionList(iniPath, record.UserExceptions, report);
 }
 
 void SaveSettings(const TSettings &record, const std::string &iniPath)
@@ -168,6 +176,8 @@ void SaveSettings(const TSettings &record, const std::string &iniPath)
       WriteProfileText(iniPath, Section, "RunMinimized", record.RunMinimized ? "1" : "0"))
     WriteProfileText(iniPath, Section, "Behaviour", BehaviourText(record.Flags));
 
+  if (record.UserExceptionsUnread)
+    return;
   if (WriteProfileText(iniPath, Section, "ARNames", EncodeListText(record.UserExceptions.Names)))
     WriteProfileText(iniPath, Section, "ARBodies", EncodeListText(record.UserExceptions.Bodies));
 }

@@ -1,7 +1,8 @@
 #include "Messages.h"
 #include <windows.h>
+#include "../platform/Text.h"
 
-const char *const ProductTitle = "OSTREL(R) Mervane";
+const char *const ProductTitle = MERVANE_PRODUCT_TITLE;
 
 std::string LoadMessage(int id)
 {
@@ -12,12 +13,7 @@ std::string LoadMessage(int id)
                                    reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || !text)
     return std::string();
-  const int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (size <= 0)
-    return std::string();
-  std::string result(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, length, &result[0], size, nullptr, nullptr);
-  return result;
+  return ToAnsi(text, static_cast<size_t>(length));
 }
 
 std::string FormatText(const std::string &format, std::initializer_list<std::string> args)

@@ -1,0 +1,96 @@
+#include "ExceptionEncoding.h"
+#include <cstring>
+
+namespace
+{
+const char *const Markers[] = {"<<R>>", "<<N>>", "<<R2>>", "<<N2>>"};
+
+char LowerAscii(char c)
+{
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool MarkerAt(const std::string &text, size_t at, const char *marker, size_t length)
+{
+  if (text.size() - at < length)
+    return false;
+  for (size_t i = 0; i < length; ++i)
+    if (LowerAscii(text[at + i]) != LowerAscii(marker[i]))
+      return false;
+  return true;
+}
+
+// Every occurrence of `marker`, found left to right, without overlap and
+// without regard to letter case, replaced by `with`.
+std::string ReplaceMarker(const std::string &text, const char *marker, char with)
+{
+  const size_t length = std::strlen(marker);
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size();)
+  {
+    if (text[i] == '<' && MarkerAt(text, i, marker, length))
+    {
+      result += with;
+      i += length;
+    }
+    else
+      result += text[i++];
+  }
+  return result;
+}
+
+void AppendEncoded(std::string &result, const std::string &text, const char *crMarker, const char *lfMarker)
+{
+  for (char c : text)
+  {
+    if (c == '\r')
+      result += crMarker;
+    else if (c == '\n')
+      result += lfMarker;
+    else
+      result += c;
+  }
+}
+}
+
+std::string EncodeBody(const std::string &text)
+{
+  std::string result;
+  result.reserve(text.size() + 16);
+  AppendEncoded(result, text, "<<R>>", "<<N>>");
+  return result;
+}
+
+std::string DecodeBody(const std::string &line)
+{
+  return ReplaceMarker(ReplaceMarker(line, "<<R>>", '\r'), "<<N>>", '\n');
+}
+
+std::string EncodeListText(const std::vector<std::string> &items)
+{
+  std::string result;
+  for (const std::string &item : items)
+  {
+    AppendEncoded(result, item, "<<R2>>", "<<N2>>");
+    result += "<<R2>><<N2>>";
+  }
+  return result;
+}
+
+std::vector<std::string> DecodeListText(const std::string &value)
+{
+  std::vector<std::string> items;
+  const std::string text = ReplaceMarker(ReplaceMarker(value, "<<R2>>", '\r'), "<<N2>>", '\n');
+  ForEachLine(text, [&](size_t at, size_t length) { items.emplace_back(text, at, length); });
+  return items;
+}
+
+bool ContainsMarker(const std::string &text)
+{
+  for (size_t i = text.find('<'); i != std::string::npos; i = text.find('<', i + 1))
+    for (const char *marker : Markers)
+      if (MarkerAt(text, i, marker, std::strlen(marker)))
+        return true;
+  return false;
+}
