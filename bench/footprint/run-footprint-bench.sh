@@ -66,7 +66,8 @@ echo "| program          | working set KiB | private KiB | committed private KiB
 echo "|------------------|----------------:|------------:|----------------------:|--------:|-------------------:|"
 measure "minimal window" MinimalWindow "Minimal window" '^C:.tools.minimal_window\.exe' wine 'C:\tools\minimal_window.exe'
 minimal_committed=$last_committed
-measure "Mervane" TForm1 "OSTREL(R) Mervane 1.0.0.14" '^C:.Mervane.Mervane\.exe' wine 'C:\Mervane\Mervane.exe'
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+measure "Mervane" TForm1 "OSTREL(R) Mervane $version" '^C:.Mervane.Mervane\.exe' wine 'C:\Mervane\Mervane.exe'
 awk -v m="$minimal_committed" -v r="$last_committed" \
   'BEGIN { printf "committed private, Mervane / minimal: %.2f (goal: at most 1.30)\n", r / m }'
 echo "(Wine 8 reports 0 private bytes and 0 handles for every process; the committed private pages,"

@@ -1,23 +1,14 @@
 #include "ExceptionEncoding.h"
 #include <cstring>
+#include "../platform/Text.h"
 
 namespace
 {
 const char *const Markers[] = {"<<R>>", "<<N>>", "<<R2>>", "<<N2>>"};
 
-char LowerAscii(char c)
-{
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool MarkerAt(const std::string &text, size_t at, const char *marker, size_t length)
 {
-  if (text.size() - at < length)
-    return false;
-  for (size_t i = 0; i < length; ++i)
-    if (LowerAscii(text[at + i]) != LowerAscii(marker[i]))
-      return false;
-  return true;
+  return text.size() - at >= length && SameTextIgnoreCase(text.substr(at, length), marker);
 }
 
 // Every occurrence of `marker`, found left to right, without overlap and

@@ -2,7 +2,7 @@
 # the run's template, puts Mervane.exe and the driver into it, and tears
 # everything down when the scenario ends, whatever happened.
 set -euo pipefail
-: "${MERVANE_EXE:?}" "${MVDRIVER_EXE:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
+: "${MERVANE_VERSION:?}" "${MERVANE_EXE:?}" "${MVDRIVER_EXE:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
 . "$MERVANE_SCRIPTS/winelib.sh"
 
 SCENARIO=$(basename "$0" .sh)
@@ -19,7 +19,7 @@ mkdir -p "$APPDIR" "$PREFIX/drive_c/tools"
 cp "$MERVANE_EXE" "$APPDIR/Mervane.exe"
 cp "$MVDRIVER_EXE" "$PREFIX/drive_c/tools/mvdriver.exe"
 USERDIR="$PREFIX/drive_c/users/$(id -un)/AppData/Roaming/Ostrel Software/Mervane"
-TITLE="OSTREL(R) Mervane 1.0.0.14"
+TITLE="OSTREL(R) Mervane $MERVANE_VERSION"
 PRODUCT="OSTREL(R) Mervane"
 CR=$'\r'
 MERVANE_PID=""

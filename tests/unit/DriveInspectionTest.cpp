@@ -37,9 +37,9 @@ protected:
     for (const char *root : kRoots)
     {
       EmptyFolder(root);
-      DeleteKeyTree(HKEY_CURRENT_USER, CacheKey(root));
+      DeleteKeyTree(CacheKey(root));
     }
-    DeleteKeyTree(HKEY_CURRENT_USER, CacheKey("C:\\"));
+    DeleteKeyTree(CacheKey("C:\\"));
   }
   static std::string CacheKey(const std::string &root) { return kMountPoints2 + VolumeIdOf(root); }
   // Runs one inspection, answering its boxes; gives their texts.
@@ -49,7 +49,7 @@ protected:
     InspectDrive(root, settings);
     return watcher.Stop();
   }
-  static std::vector<std::string> Logged() { return LogMessages(ReadFileBytes(kLogPath)); }
+  static std::vector<std::string> Logged() { return LogMessages(ReadBytes(kLogPath)); }
   TFileLogger logger{kLogPath};
   TSettings settings;
 };
@@ -88,8 +88,8 @@ TEST(DriveInspection, KindsAndReportSections)
 TEST_F(DriveInspectionTest, NoAutorunFileLeavesNoTrace)
 {
   ASSERT_TRUE(::CreateDirectoryA("I:\\Autorun.inf", nullptr));
-  ASSERT_TRUE(WriteTextFile("I:\\autorun.exe", "MZ"));
-  ASSERT_TRUE(WriteTextFile("C:\\Share\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteBytes("I:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(WriteBytes("C:\\Share\\Autorun.inf", "[autorun]"));
   ASSERT_TRUE(MakeKey(CacheKey("I:\\") + "\\Shell"));
   ::SetCurrentDirectoryA("C:\\Share");
 
@@ -106,8 +106,8 @@ TEST_F(DriveInspectionTest, NoAutorunFileLeavesNoTrace)
 
 TEST_F(DriveInspectionTest, DefaultsOnRemovableGiveTheExampleReportInLogAndBox)
 {
-  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=autorun.exe\r\n"));
-  ASSERT_TRUE(WriteTextFile("E:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\nopen=autorun.exe\r\n"));
+  ASSERT_TRUE(WriteBytes("E:\\autorun.exe", "MZ"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\"), "BaseClass", "Drive"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell\\AutoRun\\command", "", "autorun.exe"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\_Autorun\\DefaultIcon", "", "autorun.exe,0"));
@@ -132,21 +132,21 @@ TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyThe
 {
   settings.Flags[dkFixed] = BehaviourFlags{false, false, true, false};
   // Only meaningful while the first plain deletion of such a file fails.
-  ASSERT_TRUE(WriteTextFile("I:\\probe.txt", "x", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteBytes("I:\\probe.txt", "x", FILE_ATTRIBUTE_READONLY));
   ASSERT_FALSE(::DeleteFileA("I:\\probe.txt"));
-  ASSERT_TRUE(WriteTextFile("I:\\Autorun.inf", "[autorun]",
-                            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteBytes("I:\\Autorun.inf", "[autorun]",
+                         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
   EXPECT_TRUE(Inspect("I:\\").empty());
   EXPECT_FALSE(PathExists("I:\\Autorun.inf"));
 
   // CD-ROM keeps its default: every flag off.
-  ASSERT_TRUE(WriteTextFile("F:\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteBytes("F:\\Autorun.inf", "[autorun]"));
   EXPECT_TRUE(Inspect("F:\\").empty());
   EXPECT_TRUE(PathExists("F:\\Autorun.inf"));
 
   // Only InformUser: the box holds the warning alone.
   settings.Flags[dkRemote] = BehaviourFlags{false, true, false, false};
-  ASSERT_TRUE(WriteTextFile("G:\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteBytes("G:\\Autorun.inf", "[autorun]"));
   EXPECT_EQ(Inspect("G:\\"), std::vector<std::string>{Warning("G:\\")});
   EXPECT_TRUE(PathExists("G:\\Autorun.inf"));
 
@@ -157,8 +157,8 @@ TEST_F(DriveInspectionTest, ProtectedFileGoesAtTheSecondTryAndFlagsOffLogOnlyThe
 TEST_F(DriveInspectionTest, AcceptedFileIsOnlyLogged)
 {
   settings.UserExceptions.Add("Setup CD", "[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>");
-  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"));
-  ASSERT_TRUE(WriteTextFile("E:\\autorun.exe", "MZ"));
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"));
+  ASSERT_TRUE(WriteBytes("E:\\autorun.exe", "MZ"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell"));
 
   EXPECT_TRUE(Inspect("E:\\").empty());
@@ -174,7 +174,7 @@ TEST_F(DriveInspectionTest, RamDiskUsesOtherAndTheWildcardStepNamesFilesAsOnDisk
   for (BehaviourFlags &flags : settings.Flags)
     flags = BehaviourFlags{true, true, true, true};
   settings.Flags[dkOther] = BehaviourFlags{false, false, false, true};
-  ASSERT_TRUE(WriteTextFile("H:\\AutoRun.Inf", "[autorun]"));
+  ASSERT_TRUE(WriteBytes("H:\\AutoRun.Inf", "[autorun]"));
   ASSERT_TRUE(::CreateDirectoryA("H:\\Autorun.dir", nullptr));
 
   EXPECT_TRUE(Inspect("H:\\").empty());
@@ -188,25 +188,21 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
 {
   settings.Flags[dkFixed] = BehaviourFlags{false, false, true, true};
   for (const char *name : {"Autorun.inf", "autorun.exe", "autorun.bat", "autorun.cmd"})
-    ASSERT_TRUE(WriteTextFile(std::string("I:\\") + name, "x"));
+    ASSERT_TRUE(WriteBytes(std::string("I:\\") + name, "x"));
   // Hold the file the search gives first: the ones after it show that every
   // file is still tried. The others make the expected list, in search order.
   std::vector<std::string> order;
+  CFindFile find;
   WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA("I:\\Autorun.*", &data);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
-  do
+  for (bool found = find.FindFirst("I:\\Autorun.*", data); found; found = find.FindNext(data))
     if (std::strcmp(data.cFileName, "Autorun.inf") != 0)
       order.push_back(std::string("I:\\") + data.cFileName);
-  while (::FindNextFileA(find, &data));
-  ::FindClose(find);
   ASSERT_EQ(order.size(), 3u);
-  HANDLE held = ::CreateFileA(order[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  CFile held;
+  ASSERT_TRUE(held.Open(order[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
 
   InspectDrive("I:\\", settings);
-  ::CloseHandle(held);
+  held.Close();
   EXPECT_EQ(Logged(), std::vector<std::string>{Warning("I:\\") +
                                                "\r\n\r\nI:\\Autorun.inf file was deleted\r\n\r\nCannot delete all "
                                                "Autorun.* files. DANGER!!!\r\n" + order[1] + "\r\n" + order[2]});
@@ -225,7 +221,7 @@ TEST_F(DriveInspectionTest, AFolderThatCannotBeListedIsNotReportedClean)
 TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
 {
   settings.Flags[dkRemovable] = BehaviourFlags{true, false, false, false};
-  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]"));
   InspectDrive("E:\\", settings);
   EXPECT_FALSE(KeyExists(CacheKey("E:\\")));
 
@@ -245,8 +241,8 @@ TEST_F(DriveInspectionTest, SharedFolderIsInspectedAsAFolderWithoutMenuCache)
 {
   // The folder has the kind of the drive that holds it: fixed, not Other.
   settings.Flags[dkOther] = kNone;
-  ASSERT_TRUE(WriteTextFile("C:\\Share\\Autorun.inf", "[autorun]"));
-  ASSERT_TRUE(WriteTextFile("C:\\Share\\autorun.exe", "MZ"));
+  ASSERT_TRUE(WriteBytes("C:\\Share\\Autorun.inf", "[autorun]"));
+  ASSERT_TRUE(WriteBytes("C:\\Share\\autorun.exe", "MZ"));
   ASSERT_TRUE(MakeKey(CacheKey("C:\\") + "\\Shell"));
   RecordedRegistryPaths().clear();
   SetRegistryDenyHook(RecordRegistryPaths);

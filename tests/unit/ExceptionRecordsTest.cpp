@@ -173,18 +173,15 @@ TEST(ExceptionLookup, UnreadableAndHugeFilesAreNotListed)
   std::string name = "untouched";
   EXPECT_FALSE(FindException(WorkPath("Missing.inf"), &name, user, common));
 
-  const HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  CFile held;
+  ASSERT_TRUE(held.Open(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   EXPECT_FALSE(FindException(path, &name, user, common));
-  ::CloseHandle(writer);
+  held.Close();
   EXPECT_EQ(name, "untouched");
 
-  const HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(held.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
   EXPECT_TRUE(FindException(path, &name, user, common));
-  ::CloseHandle(reader);
+  held.Close();
   EXPECT_EQ(name, "Held");
 
   WriteBytes(path, "[autorun]\r\n" + std::string(8 << 20, ';'));

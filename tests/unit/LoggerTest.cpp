@@ -28,11 +28,11 @@ protected:
   // a second boundary during the call, so the stamps of both sides are allowed.
   std::string LogAndExpect(int level, const std::string &message, const std::string &body)
   {
-    const size_t previous = ReadFileBytes(kLogPath).size();
+    const size_t previous = ReadBytes(kLogPath).size();
     const std::string before = LogTimeStamp();
     logger.Log(level, std::string(), message);
     const std::string after = LogTimeStamp();
-    const std::string written = ReadFileBytes(kLogPath);
+    const std::string written = ReadBytes(kLogPath);
     const std::string added = written.size() > previous ? written.substr(previous) : std::string();
     const std::string tail = "\t" + std::to_string(level) + "\t\t" + body;
     return added == after + tail ? after + tail : before + tail;
@@ -49,12 +49,12 @@ TEST_F(LoggerTest, EntryBytesCarryStampLevelAndIndentedContinuationLines)
       LogAndExpect(6, warning,
                    "Attention!\r\n\t\t\t\t\t\t\tThere is Autorun.inf file in E:\\!\r\n\t\t\t\t\t\t\tIt may be hidden "
                    "but it is there\r\n\t\t\t\t\t\t\tPlease check it's content - this can be a virus\r\n");
-  EXPECT_EQ(ReadFileBytes(kLogPath), expected);
+  EXPECT_EQ(ReadBytes(kLogPath), expected);
 
   // A second entry is appended, and one line ending with CR LF stays one line
   // without trailing TABs.
   const std::string second = LogAndExpect(6, "User closed Mervane\r\n", "User closed Mervane\r\n");
-  const std::string all = ReadFileBytes(kLogPath);
+  const std::string all = ReadBytes(kLogPath);
   EXPECT_EQ(all, expected + second);
   EXPECT_EQ(LogMessages(all), (std::vector<std::string>{warning.substr(0, warning.size() - 2),
                                                         "User closed Mervane"}));
@@ -96,20 +96,19 @@ TEST_F(LoggerTest, LevelAboveThresholdLockedOrDeletedFile)
 
   // Wine as root opens read-only files for writing, so a file that another
   // program holds without sharing stands for a log that cannot be written.
-  ASSERT_TRUE(WriteTextFile(kLogPath, "old\r\n", FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(WriteBytes(kLogPath, "old\r\n", FILE_ATTRIBUTE_NORMAL));
   {
-    const HANDLE holder = ::CreateFileA(kLogPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    CFile holder;
+    ASSERT_TRUE(holder.Open(kLogPath.c_str(), GENERIC_READ, 0, OPEN_EXISTING));
     logger.Log(6, std::string(), "lost\r\n");
-    ::CloseHandle(holder);
   }
-  EXPECT_EQ(ReadFileBytes(kLogPath), "old\r\n");
+  EXPECT_EQ(ReadBytes(kLogPath), "old\r\n");
 
   Remove();
   logger.Log(6, std::string(), "first\r\n");
   Remove();
   logger.Log(6, std::string(), "second\r\n");
-  EXPECT_EQ(LogMessages(ReadFileBytes(kLogPath)), std::vector<std::string>{"second"});
+  EXPECT_EQ(LogMessages(ReadBytes(kLogPath)), std::vector<std::string>{"second"});
 
   // A folder that does not exist: dropped as silently.
   TFileLogger nowhere("C:\\tests\\no such folder\\x.log");
@@ -126,15 +125,14 @@ TEST_F(LoggerTest, AppendsWhileAViewerHoldsTheFileAndReportGoesThroughTheSetLogg
   SetReportLogger(&logger);
   Report("one");
   ASSERT_TRUE(PathExists(kLogPath));
-  HANDLE viewer = ::CreateFileA(kLogPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+  CFile viewer;
+  ASSERT_TRUE(viewer.Open(kLogPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   Report("two\r\nlines");
-  ::CloseHandle(viewer);
+  viewer.Close();
   SetReportLogger(nullptr);
   Report("after");
 
-  const std::string all = ReadFileBytes(kLogPath);
+  const std::string all = ReadBytes(kLogPath);
   EXPECT_EQ(LogMessages(all), (std::vector<std::string>{"one", "two\r\nlines"}));
   EXPECT_NE(all.find("\t6\t\ttwo\r\n\t\t\t\t\t\t\tlines\r\n"), std::string::npos);
 }

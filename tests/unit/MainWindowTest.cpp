@@ -62,10 +62,10 @@ protected:
     ::DeleteFileA(UserIniPath().c_str());
     EmptyFolder("E:\\");
     EmptyFolder("I:\\");
-    DeleteKeyTree(HKEY_CURRENT_USER, kMountPoints2 + VolumeIdOf("E:\\"));
+    DeleteKeyTree(kMountPoints2 + VolumeIdOf("E:\\"));
     ::DeleteFileA(log.c_str());
   }
-  std::vector<std::string> Logged() const { return LogMessages(ReadFileBytes(form->Paths().LogPath)); }
+  std::vector<std::string> Logged() const { return LogMessages(ReadBytes(form->Paths().LogPath)); }
   std::unique_ptr<TForm1> form;
 };
 }
@@ -100,9 +100,9 @@ TEST(MainWindow, WithoutItsWindowNothingStartsAndNothingIsSaved)
 TEST_F(MainWindowTest, AMediumInsertedAfterStartUpIsCleaned)
 {
   const size_t before = Logged().size();
-  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\nopen=x.exe\r\n", FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(WriteTextFile("E:\\AUTORUN.EXE", "MZ"));
-  ASSERT_TRUE(WriteTextFile("E:\\keep.txt", "keep"));
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\nopen=x.exe\r\n", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(WriteBytes("E:\\AUTORUN.EXE", "MZ"));
+  ASSERT_TRUE(WriteBytes("E:\\keep.txt", "keep"));
   const std::string cacheKey = kMountPoints2 + VolumeIdOf("E:\\");
   ASSERT_TRUE(MakeKey(cacheKey + "\\Shell\\AutoRun"));
 
@@ -127,9 +127,9 @@ TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
   // Warn only, so the file stays for every report.
   Settings.Flags[dkRemovable] = BehaviourFlags{false, true, false, false};
   Settings.Flags[dkFixed] = BehaviourFlags{false, true, false, false};
-  ASSERT_TRUE(WriteTextFile("E:\\Autorun.inf", "[autorun]\r\n"));
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\n"));
   ::CreateDirectoryA("I:\\Share", nullptr);
-  ASSERT_TRUE(WriteTextFile("I:\\Share\\Autorun.inf", "[autorun]\r\n"));
+  ASSERT_TRUE(WriteBytes("I:\\Share\\Autorun.inf", "[autorun]\r\n"));
   const size_t before = Logged().size();
 
   BoxWatcher watcher;

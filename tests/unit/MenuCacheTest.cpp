@@ -14,13 +14,13 @@ protected:
   {
     volumeId = VolumeIdOf("E:\\");
     cacheKey = kMountPoints2 + volumeId;
-    DeleteKeyTree(HKEY_CURRENT_USER, cacheKey);
+    DeleteKeyTree(cacheKey);
   }
   void TearDown() override
   {
     SetRegistryDenyHook(nullptr);
-    DeleteKeyTree(HKEY_CURRENT_USER, cacheKey);
-    DeleteKeyTree(HKEY_CURRENT_USER, kMountPoints2 + "{sibling}");
+    DeleteKeyTree(cacheKey);
+    DeleteKeyTree(kMountPoints2 + "{sibling}");
   }
   std::string volumeId, cacheKey;
 };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "MervaneVersion.h"
 #include "common/Messages.h"
 #include "app/ProductInfo.h"
 
@@ -26,6 +27,6 @@ TEST(Messages, FormatTakesArgumentsInOrderAsData)
 
 TEST(Messages, WindowTitleCarriesTheFileVersion)
 {
-  EXPECT_EQ(FileVersionText(), "1.0.0.14");
-  EXPECT_EQ(WindowTitle(), "OSTREL(R) Mervane 1.0.0.14");
+  EXPECT_EQ(FileVersionText(), MERVANE_VERSION_TEXT);
+  EXPECT_EQ(WindowTitle(), "OSTREL(R) Mervane " MERVANE_VERSION_TEXT);
 }

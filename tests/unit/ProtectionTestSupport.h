@@ -7,7 +7,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "WorkFiles.h"
 #include "common/Messages.h"
+#include "platform/FileFind.h"
 #include "platform/Registry.h"
 
 namespace testsupport
@@ -32,35 +34,6 @@ inline LONG DenyDeletingLocked(HKEY, const char *path, REGSAM access)
 const std::string kMountPoints2 = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MountPoints2\\";
 const char kSevenTabs[] = "\t\t\t\t\t\t\t";
 
-inline bool WriteTextFile(const std::string &path, const std::string &text, DWORD attributes = 0)
-{
-  ::SetFileAttributesA(path.c_str(), 0);
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size();
-  ::CloseHandle(file);
-  return ok && (attributes == 0 || ::SetFileAttributesA(path.c_str(), attributes));
-}
-
-inline std::string ReadFileBytes(const std::string &path)
-{
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return std::string();
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  ::CloseHandle(file);
-  return bytes;
-}
-
 inline bool PathExists(const std::string &path)
 {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -69,19 +42,16 @@ inline bool PathExists(const std::string &path)
 // Removes every file and empty folder directly in `folder` (ending with a backslash).
 inline void EmptyFolder(const std::string &folder)
 {
+  CFindFile find;
   WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
-    return;
-  do
+  for (bool found = find.FindFirst((folder + "*").c_str(), data); found; found = find.FindNext(data))
   {
     const std::string path = folder + data.cFileName;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       ::RemoveDirectoryA(path.c_str());
     else if (::SetFileAttributesA(path.c_str(), 0))
       ::DeleteFileA(path.c_str());
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
+  }
 }
 
 // The messages of a log file's entries, continuation lines un-indented and
@@ -110,21 +80,26 @@ inline std::vector<std::string> LogMessages(const std::string &log)
   return messages;
 }
 
-inline void DeleteKeyTree(HKEY parent, const std::string &path)
+// Deletes `name` below `parent` with every key under it.
+inline bool DeleteKeyTree(CKey &parent, const std::string &name)
 {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)
-  {
-    char name[256];
-    DWORD length = sizeof(name);
-    while (::RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-    {
-      DeleteKeyTree(key, name);
-      length = sizeof(name);
-    }
-    ::RegCloseKey(key);
-  }
-  ::RegDeleteKeyA(parent, path.c_str());
+  CKey key;
+  DWORD count = 0, longest = 0;
+  std::string child;
+  if (key.Open(parent.Get(), name.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS &&
+      key.QuerySubKeyInfo(count, longest) == ERROR_SUCCESS)
+    while (key.EnumSubKey(0, longest, child) == ERROR_SUCCESS)
+      if (!DeleteKeyTree(key, child))
+        break;
+  key.Close();
+  return parent.DeleteSubKey(name.c_str()) == ERROR_SUCCESS;
+}
+
+inline void DeleteKeyTree(const std::string &path)
+{
+  CKey user;
+  if (user.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS) == ERROR_SUCCESS)
+    DeleteKeyTree(user, path);
 }
 
 inline bool MakeKey(const std::string &path, const char *valueName = nullptr, const std::string &value = "")

@@ -26,6 +26,7 @@
 #include <string.h>
 #include <string>
 #include <vector>
+#include "../../../src/platform/Handle.h"
 
 static const char *Arg(const char *s) { return strcmp(s, "-") == 0 ? nullptr : s; }
 
@@ -209,19 +210,20 @@ int main(int argc, char **argv)
       return 1;
     DWORD pid = 0;
     ::GetWindowThreadProcessId(all[0], &pid);
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    if (!process)
+    CHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    if (!process.IsValid())
       return 1;
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters), sizeof(counters));
+    ::GetProcessMemoryInfo(process.Get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
+                           sizeof(counters));
     DWORD handles = 0;
-    ::GetProcessHandleCount(process, &handles);
+    ::GetProcessHandleCount(process.Get(), &handles);
     // Wine leaves PrivateUsage at 0; the committed private pages of the address
     // space are the same quantity, counted region by region.
     unsigned long long committedPrivate = 0;
     MEMORY_BASIC_INFORMATION region;
-    for (const char *at = nullptr; ::VirtualQueryEx(process, at, &region, sizeof(region)) == sizeof(region);
+    for (const char *at = nullptr; ::VirtualQueryEx(process.Get(), at, &region, sizeof(region)) == sizeof(region);
          at = static_cast<const char *>(region.BaseAddress) + region.RegionSize)
     {
       if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
@@ -234,7 +236,6 @@ int main(int argc, char **argv)
              static_cast<unsigned long>(counters.PrivateUsage), static_cast<unsigned long>(handles),
              committedPrivate);
     Print(text);
-    ::CloseHandle(process);
     return 0;
   }
   return Usage();
