@@ -31,7 +31,7 @@ mv_use_runnable_build() {
 mv_template() {
   local dir=$1 stamp
   mkdir -p "$(dirname "$dir")"
-  stamp=$(wine --version 2>/dev/null)
+  stamp="$(wine --version 2>/dev/null) with fonts"
   exec 9>"$dir.lock"
   flock 9
   if [ -f "$dir/.mervane-template" ] && [ "$(cat "$dir/.mervane-template")" = "$stamp" ]; then
@@ -44,6 +44,9 @@ mv_template() {
   WINEPREFIX="$dir.tmp" wineserver -w
   [ -f "$dir.tmp/system.reg" ] || { echo "winelib: wineboot made no prefix at $dir.tmp" >&2; return 1; }
   rm -f "$dir.tmp/dosdevices/z:"
+  # Wine finds the fonts it ships (Tahoma, and Marlett for the title bar's
+  # buttons) only in the prefix's own Fonts folder on these machines.
+  cp /usr/share/wine/fonts/*.ttf "$dir.tmp/drive_c/windows/Fonts/" 2>/dev/null || true
   echo "$stamp" > "$dir.tmp/.mervane-template"
   mv "$dir.tmp" "$dir"
   exec 9>&-

@@ -1,21 +1,77 @@
 #include "Form1.h"
+#include <shellapi.h>
+#include "../common/Messages.h"
 #include "../log/Logger.h"
 #include "../log/Report.h"
+#include "../platform/PathText.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveInspection.h"
 #include "../shell/ShellNotification.h"
-#include "../common/Messages.h"
+#include "../shell/TrayIcon.h"
 #include "ProductInfo.h"
+#include "Windowtools.h"
 
 TForm1 *Form1 = nullptr;
 TSettings Settings;
 
-static const char *const MainWindowClass = "TForm1";
-static const char *const MutexName = "MervaneMutexObject";
+namespace
+{
+const char *const MainWindowClass = "TForm1";
+const char *const MutexName = "MervaneMutexObject";
+const UINT_PTR Timer1 = 1;
+const UINT Timer1Interval = 1000;
+// The tray icon is tried this many times more after its first failure.
+const int IconRetries = 120;
 
-// Client area as designed, at 96 dots per inch.
-static const int DesignedClientWidth = 424;
-static const int DesignedClientHeight = 395;
+const TForm1Control BehaviourBoxes[4] = {CheckBox8, CheckBox9, CheckBox10, CheckBox11};
+bool BehaviourFlags::*const BehaviourMembers[4] = {&BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser,
+                                                   &BehaviourFlags::DeleteAutorunInf,
+                                                   &BehaviourFlags::DeleteAutorunAll};
+
+// The window's style is a fixed single border with a system menu and a
+// minimize button; its outer size is the designed client area with frames of
+// 3 pixels, then corrected for the platform's frames.
+TCreateParams MainWindowParams()
+{
+  TCreateParams params;
+  params.Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  params.Width = Form1ClientWidth + 2 * 3;
+  params.Height = Form1ClientHeight + 2 * 3 + ::GetSystemMetrics(SM_CYCAPTION);
+  AdjustFormSize(bsSingle, params);
+  params.X = (::GetSystemMetrics(SM_CXSCREEN) - params.Width) / 2;
+  params.Y = (::GetSystemMetrics(SM_CYSCREEN) - params.Height) / 2;
+  return params;
+}
+
+struct TKindClass
+{
+  const char *ClassName;
+  DWORD Style;
+};
+
+TKindClass ClassOf(TControlKind kind)
+{
+  switch (kind)
+  {
+  case ckGroup: return {"BUTTON", BS_GROUPBOX};
+  case ckLabel: return {"STATIC", SS_LEFT | SS_NOPREFIX};
+  case ckCheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP};
+  case ckButton: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP};
+  case ckDefaultButton: return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP};
+  // The designed height, not one rounded to whole items.
+  case ckList: return {"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP | WS_GROUP};
+  }
+  return {"STATIC", 0};
+}
+
+const TControlSpec *SpecOf(int id)
+{
+  for (int i = 0; i < Form1ControlCount; ++i)
+    if (Form1Controls[i].Id == id)
+      return &Form1Controls[i];
+  return nullptr;
+}
+}
 
 TForm1::TForm1()
 {
@@ -29,26 +85,29 @@ TForm1::~TForm1()
   // reach FormDestroy.
   if (_hwnd)
     ::DestroyWindow(_hwnd);
+  if (PopupMenu1)
+    ::DestroyMenu(PopupMenu1);
+  if (_font)
+    ::DeleteObject(_font);
   if (Form1 == this)
     Form1 = nullptr;
 }
 
 void TForm1::Construct()
 {
-  // 1. The window, hidden, centred for when it is first shown.
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame = {0, 0, DesignedClientWidth, DesignedClientHeight};
-  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  if (!CreateFor(MainWindowClass, "", style, 0, x, y, width, height, nullptr))
+  // 1. The window with its controls, hidden, centred for when it is first shown.
+  const TCreateParams params = MainWindowParams();
+  if (!CreateFor(MainWindowClass, "", params.Style, 0, params.X, params.Y, params.Width, params.Height, nullptr) ||
+      !CreateControls())
   {
     // Nothing was loaded, so nothing may be saved over the user's file.
     SkipSaveOnExit = true;
+    if (_hwnd)
+      ::DestroyWindow(_hwnd);
     return;
   }
   CreateShellNotification();
+  CreateTrayIcon();
 
   // 2.-4. Settings and log paths; the settings folder is made on the way.
   _paths = ResolveAppPaths(ProgramFilePath());
@@ -64,9 +123,10 @@ void TForm1::Construct()
   }
   _firstInstance = true;
 
-  // 6. Title.
+  // 6. Title, also the tray icon's hint.
   const std::string title = WindowTitle();
   ::SetWindowTextA(_hwnd, title.c_str());
+  StTrayIcon1->SetHint(title);
 
   // 7. Logger.
   _logger.reset(new TFileLogger(_paths.LogPath));
@@ -74,9 +134,19 @@ void TForm1::Construct()
   SetReportLogger(_logger.get());
   CWindow::SetErrorReporter(Report);
 
-  // 8. Settings.
+  // 8. Settings, and what the lock bits leave enabled.
   ResetDefaults(Settings);
   LoadSettings(Settings, _paths.CommonIniPath, _paths.IniPath, Report);
+  EnableControls();
+
+  // 9.-10. The boxes.
+  SetChecked(CheckBox12, Settings.RunMinimized);
+  ::SendMessageA(Control(ListBox1), LB_SETCURSEL, 0, 0);
+  ListBox1Click();
+
+  // 11. The tray icon, tried once a second until the taskbar takes it.
+  if (!Settings.IsLocked(NoTrayIcon))
+    ::SetTimer(_hwnd, Timer1, Timer1Interval, nullptr);
 
   // 12. Visibility.
   if (!Settings.RunMinimized)
@@ -87,6 +157,208 @@ void TForm1::Construct()
 
   // 15. Every drive present now.
   ScanDrives([](const std::string &root) { InspectDrive(root, Settings); });
+}
+
+bool TForm1::CreateControls()
+{
+  HDC screen = ::GetDC(nullptr);
+  const int pixelsPerInch = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen)
+    ::ReleaseDC(nullptr, screen);
+  _font = ::CreateFontA(-::MulDiv(Form1FontPoints, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, Form1FontName);
+  ::SendMessageA(_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(_font), FALSE);
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  // Children are linked below their earlier siblings, so creation order is
+  // the tab order.
+  for (int i = 0; i < Form1ControlCount; ++i)
+  {
+    const TControlSpec &spec = Form1Controls[i];
+    int left = spec.Left, top = spec.Top;
+    if (const TControlSpec *group = spec.Group ? SpecOf(spec.Group) : nullptr)
+    {
+      left += group->Left;
+      top += group->Top;
+    }
+    const TKindClass kind = ClassOf(spec.Kind);
+    const HWND control = ::CreateWindowExA(0, kind.ClassName, spec.Caption, WS_CHILD | WS_VISIBLE | kind.Style,
+                                           left, top, spec.Width, spec.Height, _hwnd,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
+    if (!control)
+      return false;
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(_font), FALSE);
+  }
+  // Items 13 pixels high, as designed: all five kinds fit without scrolling.
+  ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, 13);
+  for (const char *name : DriveKindNames)
+    ::SendMessageA(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+
+  PopupMenu1 = ::CreatePopupMenu();
+  if (!PopupMenu1)
+    return false;
+  for (const TMenuItemSpec &item : PopupMenu1Items)
+    ::AppendMenuA(PopupMenu1, MF_STRING, item.Id, item.Caption);
+  return true;
+}
+
+void TForm1::EnableControls()
+{
+  const bool settings = !Settings.IsLocked(LockSettings);
+  for (TForm1Control box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
+                            CheckBox9, CheckBox10, CheckBox11, CheckBox12, Button4, Button2})
+    ::EnableWindow(Control(box), settings);
+  const bool quit = !Settings.IsLocked(LockQuit);
+  ::EnableWindow(Control(Button3), quit);
+  ::EnableMenuItem(PopupMenu1, Quit1, MF_BYCOMMAND | (quit ? MF_ENABLED : MF_GRAYED));
+  ::EnableWindow(Control(Button5), !Settings.IsLocked(LockExceptions));
+}
+
+bool TForm1::Checked(TForm1Control box) const
+{
+  return ::SendMessageA(Control(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm1::SetChecked(TForm1Control box, bool checked)
+{
+  if (Checked(box) == checked)
+    return;
+  ::SendMessageA(Control(box), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  WMCommand(box, BN_CLICKED);
+}
+
+void TForm1::CreateTrayIcon()
+{
+  // Inactive until Timer1 gets it into the notification area.
+  StTrayIcon1.reset(new TStTrayIcon(_hwnd));
+  StTrayIcon1->BeginLoading();
+  StTrayIcon1->SetActive(false);
+  StTrayIcon1->SetMinimizeToTray(true);
+  StTrayIcon1->SetCloseToTray(false);
+  StTrayIcon1->SetPopupMenu(PopupMenu1);
+  StTrayIcon1->Loaded();
+}
+
+void TForm1::ListBox1Click()
+{
+  const LRESULT i = ::SendMessageA(Control(ListBox1), LB_GETCURSEL, 0, 0);
+  if (i < 0 || i >= DriveKindCount)
+    return;
+  SuppressBehaviourClicks = true;
+  for (int m = 0; m < 4; ++m)
+    SetChecked(BehaviourBoxes[m], Settings.Flags[i].*BehaviourMembers[m]);
+  SuppressBehaviourClicks = false;
+}
+
+void TForm1::CheckBox8Click()
+{
+  if (SuppressBehaviourClicks)
+    return;
+  const LRESULT i = ::SendMessageA(Control(ListBox1), LB_GETCURSEL, 0, 0);
+  if (i < 0 || i >= DriveKindCount)
+    return;
+  for (int m = 0; m < 4; ++m)
+    Settings.Flags[i].*BehaviourMembers[m] = Checked(BehaviourBoxes[m]);
+}
+
+void TForm1::CheckBox12Click() { Settings.RunMinimized = Checked(CheckBox12); }
+
+// The start-at-logon, AutoPlay and exceptions hooks come with their own features.
+void TForm1::CheckBox1Click() {}
+void TForm1::CheckBox3Click() {}
+void TForm1::Button5Click() {}
+
+void TForm1::Button1Click()
+{
+  SaveSettings(Settings, _paths.IniPath);
+  ::ShowWindow(_hwnd, SW_HIDE);
+}
+
+void TForm1::Button2Click()
+{
+  const std::string path = DirectoryPartOf(ProgramFilePath()) + "Readme." + LoadMessage(IDS_LANGUAGE) + ".txt";
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return;
+  ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TForm1::Button3Click() { Close(); }
+void TForm1::Quit1Click() { Close(); }
+
+void TForm1::Button4Click()
+{
+  TSettings defaults;
+  ResetDefaults(defaults);
+  for (int k = 0; k < DriveKindCount; ++k)
+    Settings.Flags[k] = defaults.Flags[k];
+  ::SendMessageA(Control(ListBox1), LB_SETCURSEL, 0, 0);
+  ListBox1Click();
+}
+
+void TForm1::Showwindow1Click()
+{
+  ::ShowWindow(_hwnd, SW_SHOWNORMAL);
+  ::SetForegroundWindow(_hwnd);
+}
+
+void TForm1::Timer1Timer()
+{
+  if (StTrayIcon1->GetActive())
+  {
+    ::KillTimer(_hwnd, Timer1);
+    return;
+  }
+  try
+  {
+    StTrayIcon1->SetActive(true);
+    ::KillTimer(_hwnd, Timer1);
+  }
+  catch (const ETrayIconError &)
+  {
+    if (++_iconFailures <= IconRetries)
+      return;
+    ::KillTimer(_hwnd, Timer1);
+    const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
+    Report(text);
+    const std::string title = WindowTitle();
+    ::MessageBoxA(_hwnd, text.c_str(), title.c_str(), MB_OK);
+  }
+}
+
+void TForm1::WMCommand(int id, int code)
+{
+  switch (id)
+  {
+  case ListBox1:
+    if (code == LBN_SELCHANGE)
+      ListBox1Click();
+    return;
+  case Showwindow1: Showwindow1Click(); return;
+  case Quit1: Quit1Click(); return;
+  }
+  if (code != BN_CLICKED)
+    return;
+  switch (id)
+  {
+  case CheckBox1:
+  case CheckBox2: CheckBox1Click(); break;
+  case CheckBox3:
+  case CheckBox4:
+  case CheckBox5:
+  case CheckBox6:
+  case CheckBox7: CheckBox3Click(); break;
+  case CheckBox8:
+  case CheckBox9:
+  case CheckBox10:
+  case CheckBox11: CheckBox8Click(); break;
+  case CheckBox12: CheckBox12Click(); break;
+  case Button1: Button1Click(); break;
+  case Button2: Button2Click(); break;
+  case Button3: Button3Click(); break;
+  case Button4: Button4Click(); break;
+  case Button5: Button5Click(); break;
+  }
 }
 
 void TForm1::CreateShellNotification()
@@ -166,7 +438,10 @@ void TForm1::FormCloseQuery(bool &canClose)
 
 void TForm1::FormDestroy()
 {
-  // No report may reach a handler once the logger is gone.
+  // No report may reach a handler once the logger is gone. The tray icon
+  // outlives the window: it is freed by the destructor, once no message of
+  // the window can reach its hook any more.
+  ::KillTimer(_hwnd, Timer1);
   StShellNotification1.reset();
   if (!SkipSaveOnExit && !_savedAtSessionEnd)
     SaveSettings(Settings, _paths.IniPath);
@@ -204,6 +479,13 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message)
   {
+  case WM_COMMAND:
+    WMCommand(LOWORD(wParam), HIWORD(wParam));
+    return 0;
+  case WM_TIMER:
+    if (wParam == Timer1)
+      Timer1Timer();
+    return 0;
   case WM_CLOSE:
     Close();
     return 0;

@@ -5,11 +5,13 @@
 #include "../platform/Window.h"
 #include "../settings/Settings.h"
 #include "AppPaths.h"
+#include "Form1Layout.h"
 
 class TFileLogger;
 class TStCustomShellNotification;
 class TStShellNotification;
 class TStShellItem;
+class TStTrayIcon;
 
 // The main window. Its construction is the program's whole start-up.
 class TForm1 : public CWindow
@@ -27,9 +29,18 @@ public:
   const AppPaths &Paths() const { return _paths; }
   void Close();
 
+  // Sets a box from program code. A change of state runs the box's click
+  // handler, as a click does; the handlers' suppression flags are for this.
+  void SetChecked(TForm1Control box, bool checked);
+  bool Checked(TForm1Control box) const;
+  HWND Control(TForm1Control id) const { return ::GetDlgItem(_hwnd, id); }
+
 private:
   void Construct();
+  bool CreateControls();
+  void EnableControls();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WMCommand(int id, int code);
 
   void FormCloseQuery(bool &canClose);
   void FormDestroy();
@@ -38,6 +49,21 @@ private:
   void WMEndSession(bool ending);
   void WMUserQuit();
 
+  // Controls and menu items.
+  void ListBox1Click();
+  void CheckBox1Click();
+  void CheckBox3Click();
+  void CheckBox8Click();
+  void CheckBox12Click();
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Showwindow1Click();
+  void Quit1Click();
+  void Timer1Timer();
+
   // Drives, media and shares that the shell reports; each handler inspects a
   // copy of the item's Path.
   void StShellNotification1DriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
@@ -45,15 +71,21 @@ private:
   void StShellNotification1NetShare(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
   void StShellNotification1ShellDriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
   void CreateShellNotification();
+  void CreateTrayIcon();
 
   AppPaths _paths;
   CHandle _mutex;
   std::unique_ptr<TFileLogger> _logger;
   std::unique_ptr<TStShellNotification> StShellNotification1;
+  std::unique_ptr<TStTrayIcon> StTrayIcon1;
+  HMENU PopupMenu1 = nullptr;
+  HFONT _font = nullptr;
+  int _iconFailures = 0;
   bool _firstInstance = false;
   bool CloseAllowed = false;
   bool SkipSaveOnExit = false;
   bool _savedAtSessionEnd = false;
+  bool SuppressBehaviourClicks = false;
 };
 
 extern TForm1 *Form1;

@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <ole2.h>
+#include <commctrl.h>
 #include <exception>
 #include <memory>
 #include "../exceptions/Form2.h"
@@ -17,6 +18,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
   // The shell folders that name reported items want a single-threaded apartment.
   const HRESULT ole = ::OleInitialize(nullptr);
+  // The manifest asks for the version 6 controls, which are registered once
+  // their library is initialised.
+  ::InitCommonControls();
   try
   {
     std::unique_ptr<TForm1> mainWindow(new TForm1());
@@ -28,6 +32,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
       MSG msg;
       while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
       {
+        // Tab, Space, Enter and the arrow keys as in a dialog.
+        if (::IsDialogMessageA(mainWindow->Handle(), &msg))
+          continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
       }

@@ -4,29 +4,6 @@
 #include "../platform/Text.h"
 #include "../platform/Window.h"
 
-// The never-shown window that receives the shell's reports and the drain
-// message; CWindow keeps exceptions from leaving its procedure.
-class TStNotificationWindow : public CWindow
-{
-public:
-  explicit TStNotificationWindow(TStCustomShellNotification &owner) : _owner(owner)
-  {
-    CreateFor("TStShellNotificationWindow", "", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
-  }
-
-protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override
-  {
-    // The creation messages come before the owner holds this window.
-    if (!_owner._window)
-      return DefaultHandling(message, wParam, lParam);
-    return _owner.WndProc(message, wParam, lParam);
-  }
-
-private:
-  TStCustomShellNotification &_owner;
-};
-
 namespace
 {
 // The order in which one report's bits are dispatched. The attributes bit is
@@ -98,8 +75,11 @@ DWORD DriveBitsOf(LPCITEMIDLIST list)
 }
 
 TStCustomShellNotification::TStCustomShellNotification()
-  : _shell(ShellFunctions()), _window(new TStNotificationWindow(*this))
+  : _shell(ShellFunctions()),
+    _window(new TStComponentWindow("TStShellNotificationWindow", 0, HWND_MESSAGE))
 {
+  _window->SetProcedure([this](UINT message, WPARAM wParam, LPARAM lParam)
+                        { return WndProc(message, wParam, lParam); });
 }
 
 TStCustomShellNotification::~TStCustomShellNotification()

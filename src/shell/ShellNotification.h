@@ -21,13 +21,13 @@
 #include <memory>
 #include <string>
 #include "../platform/NonCopyable.h"
+#include "ComponentWindow.h"
 #include "NotificationItem.h"
 #include "NotifyEvents.h"
 #include "ShellFunctions.h"
 #include "ShellItem.h"
 
 class TStCustomShellNotification;
-class TStNotificationWindow;
 
 using TStNotifyEvent = std::function<void(TStCustomShellNotification *Sender)>;
 using TStShellNotifyEvent1 = std::function<void(TStCustomShellNotification *Sender, TStShellItem *ShellItem)>;
@@ -153,7 +153,6 @@ protected:
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-  friend class TStNotificationWindow;
   using AliveToken = std::shared_ptr<bool>;
 
   void ReceiveReport(WPARAM wParam, LPARAM lParam);
@@ -167,7 +166,7 @@ private:
   void FreeWatchedList();
 
   TShellFunctions _shell;
-  std::unique_ptr<TStNotificationWindow> _window;
+  std::unique_ptr<TStComponentWindow> _window;
   std::deque<std::unique_ptr<TStNotificationItem>> _queue;
   AliveToken _alive = std::make_shared<bool>(true);
   bool _loading = false;

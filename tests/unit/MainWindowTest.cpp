@@ -9,6 +9,7 @@
 #include "ProtectionTestSupport.h"
 #include "app/Form1.h"
 #include "app/ProductInfo.h"
+#include "app/Windowtools.h"
 #include "platform/Handle.h"
 #include "protection/MenuCache.h"
 
@@ -151,4 +152,26 @@ TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
   EXPECT_NE(boxes[0].find("in E:\\!"), std::string::npos);
   EXPECT_NE(boxes[2].find("in I:\\Share!"), std::string::npos);
   EXPECT_TRUE(PathExists("E:\\Autorun.inf"));
+}
+
+namespace
+{
+int WINAPI Frames3(int) { return 3; }
+int WINAPI Frames4(int) { return 4; }
+}
+
+TEST(MainWindow, OuterSizeFollowsThePlatformsDialogFrame)
+{
+  TCreateParams params;
+  params.Width = 430;
+  params.Height = 420;
+  AdjustFormSize(bsSingle, params, Frames3);
+  EXPECT_EQ(params.Width, 430);
+  EXPECT_EQ(params.Height, 420);
+  AdjustFormSize(bsSingle, params, Frames4);
+  EXPECT_EQ(params.Width, 432);
+  EXPECT_EQ(params.Height, 421);
+  AdjustFormSize(bsNone, params, Frames4);
+  AdjustFormSize(bsSizeable, params, Frames4);
+  EXPECT_EQ(params.Width, 432);
 }

@@ -16,6 +16,32 @@
 //   memory CLASS CAPTION           of the window's process: working set, private bytes,
 //                                  handle count, committed private bytes
 //
+// On the controls of a top-level window, found among all its descendants by
+// their exact caption CONTROL:
+//   press CLASS CAPTION CONTROL    clicks a button (BM_CLICK) as a user can: fails when it or
+//                                  its window is disabled; returns once the click is handled
+//                                  or the handler has opened a window of its own (a message
+//                                  box, a dialog) for a later run to answer
+//   checked CLASS CAPTION CONTROL  prints 1 or 0 (2 for an indeterminate box)
+//   enabled CLASS CAPTION CONTROL  prints 1 or 0
+//   states CLASS CAPTION           one line per descendant, parents before their children:
+//                                  class|caption|enabled|checked|x,y,w,h, with checked '-'
+//                                  for all but check boxes and radio buttons and the place
+//                                  relative to the window's client area
+//   select CLASS CAPTION INDEX     selects an item of the first list box and notifies its
+//                                  parent (LBN_SELCHANGE) as a click does
+//   selected CLASS CAPTION         prints the list box's selected index (-1: none)
+//   client CLASS CAPTION           prints the client area's size: W H
+//   place CLASS CAPTION            prints the window's place on the screen: X Y W H
+//   focus CLASS CAPTION            prints the caption (the class when it has none) of the
+//                                  window that has the keyboard focus in the window's thread;
+//                                  fails while none of its windows is active
+//   keys CLASS CAPTION KEY...      makes the visible window the foreground window and types
+//                                  each KEY (TAB, SHIFT+TAB, SPACE, ENTER, ESC, UP, DOWN) into
+//                                  the system's input queue (SendInput), as a keyboard does, so
+//                                  the target's own message loop sees them; waits until each
+//                                  one is handled
+//
 // A CLASS or CAPTION of "-" matches any.
 #include <windows.h>
 #include <psapi.h>
@@ -24,6 +50,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "../../../src/platform/Handle.h"
@@ -93,6 +120,191 @@ static UINT ButtonId(const char *name)
   if (!_stricmp(name, "NO")) return IDNO;
   if (!_stricmp(name, "CANCEL")) return IDCANCEL;
   return static_cast<UINT>(Number(name));
+}
+
+static std::string TextOf(HWND hwnd)
+{
+  char text[512] = {};
+  ::GetWindowTextA(hwnd, text, sizeof(text));
+  return text;
+}
+
+static std::string ClassOf(HWND hwnd)
+{
+  char cls[256] = {};
+  ::GetClassNameA(hwnd, cls, sizeof(cls));
+  return cls;
+}
+
+static HWND TopWindow(const char *cls, const char *caption)
+{
+  std::vector<HWND> all = FindAll(cls, caption);
+  return all.empty() ? nullptr : all[0];
+}
+
+static BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param)
+{
+  reinterpret_cast<std::vector<HWND> *>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+// Every descendant, each followed by its own children, siblings in Z order.
+static std::vector<HWND> Descendants(HWND top)
+{
+  std::vector<HWND> all;
+  ::EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+static HWND FindControl(HWND top, const char *caption)
+{
+  for (HWND hwnd : Descendants(top))
+    if (TextOf(hwnd) == caption)
+      return hwnd;
+  return nullptr;
+}
+
+static HWND FindListBox(HWND top)
+{
+  for (HWND hwnd : Descendants(top))
+    if (!_stricmp(ClassOf(hwnd).c_str(), "ListBox"))
+      return hwnd;
+  return nullptr;
+}
+
+static bool IsCheckable(HWND hwnd)
+{
+  if (_stricmp(ClassOf(hwnd).c_str(), "Button") != 0)
+    return false;
+  switch (::GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK)
+  {
+  case BS_CHECKBOX:
+  case BS_AUTOCHECKBOX:
+  case BS_3STATE:
+  case BS_AUTO3STATE:
+  case BS_RADIOBUTTON:
+  case BS_AUTORADIOBUTTON:
+    return true;
+  default:
+    return false;
+  }
+}
+
+static bool SendWait(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR &result)
+{
+  return ::SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_NORMAL, 10000, &result) != 0;
+}
+
+static std::vector<HWND> VisibleThreadWindows(DWORD thread)
+{
+  std::vector<HWND> shown;
+  for (HWND hwnd : FindAll(nullptr, nullptr))
+    if (::GetWindowThreadProcessId(hwnd, nullptr) == thread && ::IsWindowVisible(hwnd))
+      shown.push_back(hwnd);
+  return shown;
+}
+
+struct SendJob
+{
+  HWND hwnd;
+  UINT msg;
+  WPARAM wp;
+  LPARAM lp;
+};
+
+static DWORD WINAPI SendWorker(void *param)
+{
+  const SendJob job = *static_cast<SendJob *>(param);
+  DWORD_PTR result = 0;
+  return SendWait(job.hwnd, job.msg, job.wp, job.lp, result) ? 0 : 1;
+}
+
+// Sends as a user's action arrives: the handler may open a modal message box
+// or dialog, which only a later run of the driver answers, so this returns as
+// soon as a window of the target's thread appears that was not shown before.
+static bool SendAsInput(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  const std::vector<HWND> before = VisibleThreadWindows(thread);
+  // Static: the worker may still be waiting for the answer when this returns.
+  static SendJob job;
+  job = SendJob{hwnd, msg, wp, lp};
+  CHandle worker(::CreateThread(nullptr, 0, SendWorker, &job, 0, nullptr));
+  if (!worker.IsValid())
+    return false;
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < 10000)
+  {
+    if (::WaitForSingleObject(worker.Get(), 20) == WAIT_OBJECT_0)
+    {
+      DWORD code = 1;
+      ::GetExitCodeThread(worker.Get(), &code);
+      // A handler that ends the program leaves no one to answer.
+      return code == 0 || !::IsWindow(hwnd);
+    }
+    for (HWND shown : VisibleThreadWindows(thread))
+      if (std::find(before.begin(), before.end(), shown) == before.end())
+        return true;
+  }
+  return false;
+}
+
+struct Key
+{
+  WORD vk;
+  bool shift;
+  bool extended;
+};
+
+static bool ParseKey(const char *name, Key &key)
+{
+  static const struct
+  {
+    const char *name;
+    Key key;
+  } keys[] = {{"TAB", {VK_TAB, false, false}},      {"SHIFT+TAB", {VK_TAB, true, false}},
+              {"SPACE", {VK_SPACE, false, false}},  {"ENTER", {VK_RETURN, false, false}},
+              {"ESC", {VK_ESCAPE, false, false}},   {"UP", {VK_UP, false, true}},
+              {"DOWN", {VK_DOWN, false, true}}};
+  for (const auto &k : keys)
+    if (!_stricmp(name, k.name))
+    {
+      key = k.key;
+      return true;
+    }
+  return false;
+}
+
+static INPUT KeyEvent(WORD vk, bool extended, bool up)
+{
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  return input;
+}
+
+static bool Type(const Key &key)
+{
+  std::vector<INPUT> events;
+  if (key.shift)
+    events.push_back(KeyEvent(VK_SHIFT, false, false));
+  events.push_back(KeyEvent(key.vk, key.extended, false));
+  events.push_back(KeyEvent(key.vk, key.extended, true));
+  if (key.shift)
+    events.push_back(KeyEvent(VK_SHIFT, false, true));
+  return ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT)) == events.size();
+}
+
+// The thread handles sent messages before it takes the next queued one, so
+// more round trips than one key queues messages (Shift and the key, down and
+// up, and the character TranslateMessage posts) mean the key has been handled.
+static void Settle(HWND hwnd)
+{
+  DWORD_PTR result = 0;
+  for (int i = 0; i < 8; i++)
+    SendWait(hwnd, WM_NULL, 0, 0, result);
 }
 
 int main(int argc, char **argv)
@@ -236,6 +448,127 @@ int main(int argc, char **argv)
              static_cast<unsigned long>(counters.PrivateUsage), static_cast<unsigned long>(handles),
              committedPrivate);
     Print(text);
+    return 0;
+  }
+  if ((cmd == "press" || cmd == "checked" || cmd == "enabled") && argc == 5)
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    HWND control = top ? FindControl(top, argv[4]) : nullptr;
+    if (!control)
+      return 1;
+    if (cmd == "enabled")
+    {
+      Print(::IsWindowEnabled(control) ? "1\n" : "0\n");
+      return 0;
+    }
+    if (cmd == "checked")
+    {
+      DWORD_PTR state = 0;
+      if (!SendWait(control, BM_GETCHECK, 0, 0, state))
+        return 1;
+      Print(std::to_string(state) + "\n");
+      return 0;
+    }
+    // A user cannot click a disabled button, nor one behind an open modal box.
+    for (HWND hwnd = control;; hwnd = ::GetAncestor(hwnd, GA_PARENT))
+    {
+      if (!::IsWindowEnabled(hwnd))
+        return 1;
+      if (hwnd == top)
+        break;
+    }
+    // A posted BM_CLICK is lost across processes under Wine; it must be sent.
+    return SendAsInput(control, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (cmd == "states" && argc == 4)
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    if (!top)
+      return 1;
+    std::string lines;
+    for (HWND hwnd : Descendants(top))
+    {
+      std::string checked = "-";
+      DWORD_PTR state = 0;
+      if (IsCheckable(hwnd) && SendWait(hwnd, BM_GETCHECK, 0, 0, state))
+        checked = std::to_string(state);
+      RECT r;
+      ::GetWindowRect(hwnd, &r);
+      ::MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT *>(&r), 2);
+      char place[80];
+      snprintf(place, sizeof(place), "%ld,%ld,%ld,%ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+      lines += ClassOf(hwnd) + "|" + TextOf(hwnd) + "|" + (::IsWindowEnabled(hwnd) ? "1" : "0") + "|" + checked +
+               "|" + place + "\n";
+    }
+    Print(lines);
+    return 0;
+  }
+  if ((cmd == "select" && argc == 5) || (cmd == "selected" && argc == 4))
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    HWND list = top ? FindListBox(top) : nullptr;
+    if (!list)
+      return 1;
+    DWORD_PTR index = 0;
+    if (cmd == "selected")
+    {
+      if (!SendWait(list, LB_GETCURSEL, 0, 0, index))
+        return 1;
+      Print(std::to_string(static_cast<long>(index)) + "\n");
+      return 0;
+    }
+    const WPARAM wanted = Number(argv[4]);
+    if (!SendWait(list, LB_SETCURSEL, wanted, 0, index) || index != wanted)
+      return 1;
+    const WPARAM notification = MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE);
+    return SendAsInput(::GetParent(list), WM_COMMAND, notification, reinterpret_cast<LPARAM>(list)) ? 0 : 1;
+  }
+  if ((cmd == "client" || cmd == "place") && argc == 4)
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    RECT r;
+    if (!top || !(cmd == "client" ? ::GetClientRect(top, &r) : ::GetWindowRect(top, &r)))
+      return 1;
+    const std::string size = std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) + "\n";
+    Print(cmd == "client" ? size : std::to_string(r.left) + " " + std::to_string(r.top) + " " + size);
+    return 0;
+  }
+  if (cmd == "focus" && argc == 4)
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!top || !::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) || !info.hwndFocus)
+      return 1;
+    const std::string caption = TextOf(info.hwndFocus);
+    Print((caption.empty() ? ClassOf(info.hwndFocus) : caption) + "\n");
+    return 0;
+  }
+  if (cmd == "keys" && argc >= 5)
+  {
+    std::vector<Key> keys(static_cast<size_t>(argc - 4));
+    for (int i = 4; i < argc; i++)
+      if (!ParseKey(argv[i], keys[static_cast<size_t>(i - 4)]))
+        return Usage();
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    if (!top || !::IsWindowVisible(top))
+      return 1;
+    // Typed keys go to the foreground window's thread only.
+    ::SetForegroundWindow(top);
+    const DWORD start = ::GetTickCount();
+    while (::GetForegroundWindow() != top)
+    {
+      if (::GetTickCount() - start >= 2000)
+        return 1;
+      ::Sleep(20);
+    }
+    Settle(top);
+    for (const Key &key : keys)
+    {
+      if (!Type(key))
+        return 1;
+      Settle(top);
+    }
     return 0;
   }
   return Usage();
