@@ -12,15 +12,16 @@
 #include "app/Windowtools.h"
 #include "platform/Handle.h"
 #include "protection/MenuCache.h"
+#include "shell/TrayIcon.h"
 
 using namespace testsupport;
 
 namespace
 {
-// Runs the window's messages until `done` holds or about ten seconds pass.
-bool PumpUntil(const std::function<bool()> &done)
+// Runs the window's messages until `done` holds or `rounds` of about 10 ms pass.
+bool PumpUntil(const std::function<bool()> &done, int rounds = 1000)
 {
-  for (int i = 0; i < 1000; ++i)
+  for (int i = 0; i < rounds; ++i)
   {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -33,6 +34,16 @@ bool PumpUntil(const std::function<bool()> &done)
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
   return done();
+}
+
+// The window's end posts a quit message; left queued it would close the next
+// test's first message box at once.
+void DropQueuedMessages()
+{
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+  {
+  }
 }
 
 // The settings file the window loads at start and saves at its end.
@@ -54,12 +65,7 @@ protected:
   {
     const std::string log = form->Paths().LogPath;
     form.reset();
-    // The window's end posts a quit message; left queued it would close the
-    // next test's first message box at once.
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-    }
+    DropQueuedMessages();
     ::DeleteFileA(UserIniPath().c_str());
     EmptyFolder("E:\\");
     EmptyFolder("I:\\");
@@ -152,6 +158,57 @@ TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
   EXPECT_NE(boxes[0].find("in E:\\!"), std::string::npos);
   EXPECT_NE(boxes[2].find("in I:\\Share!"), std::string::npos);
   EXPECT_TRUE(PathExists("E:\\Autorun.inf"));
+}
+
+namespace
+{
+BOOL WINAPI RefuseIcon(DWORD, PNOTIFYICONDATAA) { return FALSE; }
+}
+
+TEST_F(MainWindowTest, WithoutATaskbarTheIconIsGivenUpOnceAfter121Tries)
+{
+  SetShellNotifyIconOverride(RefuseIcon);
+  const size_t before = Logged().size();
+  BoxWatcher watcher(WindowTitle());
+  // The ticks of two minutes, sent at once; the window's own timer may add one.
+  for (int tick = 0; tick < 121 && watcher.Seen() == 0; ++tick)
+    ::SendMessageA(form->Handle(), WM_TIMER, 1, 0);
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
+  const std::vector<std::string> boxes = watcher.Stop();
+  SetShellNotifyIconOverride(nullptr);
+  const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
+  EXPECT_EQ(boxes, std::vector<std::string>{text});
+  const std::vector<std::string> logged = Logged();
+  ASSERT_EQ(logged.size(), before + 1);
+  EXPECT_EQ(logged.back(), text);
+}
+
+namespace
+{
+int g_iconAdds = 0;
+BOOL WINAPI CountIconAdds(DWORD message, PNOTIFYICONDATAA data)
+{
+  g_iconAdds += message == NIM_ADD;
+  return ::Shell_NotifyIconA(message, data);
+}
+}
+
+TEST(MainWindow, NoTrayIconKeepsTheIconAwayAndTheTimerStill)
+{
+  const std::string common = ResolveAppPaths(ProgramFilePath()).CommonIniPath;
+  ASSERT_TRUE(WriteBytes(common, "[General]\r\nLocked=8\r\n"));
+  g_iconAdds = 0;
+  SetShellNotifyIconOverride(CountIconAdds);
+  {
+    TForm1 form;
+    ASSERT_TRUE(form.IsFirstInstance());
+    PumpUntil([] { return false; }, 150);
+  }
+  DropQueuedMessages();
+  SetShellNotifyIconOverride(nullptr);
+  ::DeleteFileA(common.c_str());
+  ::DeleteFileA(UserIniPath().c_str());
+  EXPECT_EQ(g_iconAdds, 0);
 }
 
 namespace

@@ -141,8 +141,9 @@ inline std::string ReadValue(const std::string &path, const char *name)
 class BoxWatcher
 {
 public:
-  BoxWatcher() : _thread([this] { Run(); }) {}
+  explicit BoxWatcher(const std::string &caption = ProductTitle) : _caption(caption), _thread([this] { Run(); }) {}
   ~BoxWatcher() { Stop(); }
+  size_t Seen() const { return _seen; }
   std::vector<std::string> Stop()
   {
     _stop = true;
@@ -156,7 +157,7 @@ private:
   {
     while (!_stop)
     {
-      HWND box = ::FindWindowA("#32770", ProductTitle);
+      HWND box = ::FindWindowA("#32770", _caption.c_str());
       if (!box || !::IsWindowVisible(box))
       {
         ::Sleep(10);
@@ -165,12 +166,15 @@ private:
       char text[4096] = "";
       ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
       _texts.push_back(text);
+      ++_seen;
       ::SendMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
       while (::IsWindow(box) && !_stop)
         ::Sleep(10);
     }
   }
+  const std::string _caption;
   std::atomic<bool> _stop{false};
+  std::atomic<size_t> _seen{0};
   std::vector<std::string> _texts;
   std::thread _thread;
 };
