@@ -92,7 +92,11 @@ sleep 0.3
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' \
   'Behaviour=00001111111111111111' 'ARNames=' 'ARBodies=')"
 
-driver post TForm1 "$TITLE" 1025
-wait_exit || fail "WM_USER + 1 did not end the program"
-[ ! -e "$USERDIR/Mervane.log" ] || fail "something was logged"
+# "Quit" goes through the quit question.
+driver send TForm1 "$TITLE" 273 200 0 >/dev/null
+driver press TForm1 "$TITLE" "Quit" || fail "could not press Quit"
+driver box "$PRODUCT" 10000 >/dev/null || fail "Quit did not ask"
+driver click "$PRODUCT" YES 5000 || fail "could not answer Yes"
+wait_exit || fail "Quit did not end the program"
+expect_log "$USERDIR/Mervane.log" "$(entry 'User closed Mervane')"
 echo "main window: ok"
