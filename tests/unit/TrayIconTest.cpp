@@ -163,8 +163,9 @@ TEST_F(TrayIcon, ActiveTwiceAddsOnceTheFirstFormOfTheRecordFromATopLevelHiddenWi
   EXPECT_EQ(record.uID, 2u);
   EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(record.uCallbackMessage, 0x6FFu);
-  // No icon set and no icon resource in this program: the owner's class icon, else the system's.
-  EXPECT_EQ(record.hIcon, ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
+  // No icon set: the program's own icon.
+  EXPECT_EQ(record.hIcon, ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
+  EXPECT_NE(record.hIcon, nullptr);
   EXPECT_EQ(::GetAncestor(tray->Handle(), GA_PARENT), ::GetDesktopWindow());
   EXPECT_FALSE(::IsWindowVisible(tray->Handle()));
 
