@@ -4,6 +4,8 @@
 #include "../log/Logger.h"
 #include "../log/Report.h"
 #include "../platform/PathText.h"
+#include "../policy/AutoPlayPolicy.h"
+#include "../policy/StartupEntries.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveInspection.h"
 #include "../shell/ShellNotification.h"
@@ -27,6 +29,7 @@ const TForm1Control BehaviourBoxes[4] = {CheckBox8, CheckBox9, CheckBox10, Check
 bool BehaviourFlags::*const BehaviourMembers[4] = {&BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser,
                                                    &BehaviourFlags::DeleteAutorunInf,
                                                    &BehaviourFlags::DeleteAutorunAll};
+const TForm1Control AutoPlayBoxes[AutoPlayBoxCount] = {CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7};
 
 // The window's style is a fixed single border with a system menu and a
 // minimize button; its outer size is the designed client area with frames of
@@ -155,6 +158,24 @@ void TForm1::Construct()
     ::UpdateWindow(_hwnd);
   }
 
+  // 13. AutoPlay: a first run offers its own choice, written as each box changes.
+  if (Settings.FirstRun)
+    ShowAutoPlayMask(FirstRunAutoPlayMask);
+  else
+  {
+    SuppressAutoPlayClicks = true;
+    ReadAutoPlayPolicy();
+    SuppressAutoPlayClicks = false;
+  }
+  WriteAutoPlayPolicy();
+
+  // 14. Start at logon: existing entries are rewritten with this program's path.
+  SuppressStartupClicks = true;
+  ReadStartupEntries();
+  SuppressStartupClicks = false;
+  WriteStartupEntries();
+  ClearDisabledUserEntry();
+
   // 15. Every drive present now.
   ScanDrives([](const std::string &root) { InspectDrive(root, Settings); });
 }
@@ -263,10 +284,99 @@ void TForm1::CheckBox8Click()
 
 void TForm1::CheckBox12Click() { Settings.RunMinimized = Checked(CheckBox12); }
 
-// The start-at-logon, AutoPlay and exceptions hooks come with their own features.
-void TForm1::CheckBox1Click() {}
-void TForm1::CheckBox3Click() {}
+// The exceptions hook comes with its own feature.
 void TForm1::Button5Click() {}
+
+void TForm1::ShowAutoPlayMask(BYTE mask)
+{
+  const TAutoPlayBoxes boxes = AutoPlayBoxesOf(mask);
+  for (int i = 0; i < AutoPlayBoxCount; ++i)
+    SetChecked(AutoPlayBoxes[i], boxes[i]);
+}
+
+void TForm1::ReadAutoPlayPolicy()
+{
+  BYTE mask = 0;
+  if (ReadAutoPlayMask(mask))
+    ShowAutoPlayMask(mask);
+}
+
+void TForm1::WriteAutoPlayPolicy()
+{
+  if (Settings.IsLocked(LockSettings))
+    return;
+  TAutoPlayBoxes boxes{};
+  for (int i = 0; i < AutoPlayBoxCount; ++i)
+    boxes[i] = Checked(AutoPlayBoxes[i]);
+  const bool written = WriteAutoPlayMask(AutoPlayMaskOf(boxes));
+  for (TForm1Control box : AutoPlayBoxes)
+    ::EnableWindow(Control(box), written);
+}
+
+void TForm1::CheckBox3Click()
+{
+  if (SuppressAutoPlayClicks)
+    return;
+  WriteAutoPlayPolicy();
+  SuppressAutoPlayClicks = true;
+  ReadAutoPlayPolicy();
+  SuppressAutoPlayClicks = false;
+}
+
+void TForm1::ReadStartupEntries()
+{
+  bool exists = false;
+  if (ReadStartupEntry(psUser, exists))
+    SetChecked(CheckBox2, exists);
+  if (ReadStartupEntry(psMachine, exists))
+    SetChecked(CheckBox1, exists);
+  ::EnableWindow(Control(CheckBox2), !Checked(CheckBox1));
+}
+
+void TForm1::WriteStartupEntries()
+{
+  if (Settings.IsLocked(LockSettings))
+    return;
+  const std::string program = ProgramFilePath();
+  const TStartupWrite machine = WriteStartupEntry(psMachine, Checked(CheckBox1), program);
+  if (machine == swFailed)
+    return;
+  ::EnableWindow(Control(CheckBox1), machine == swDone);
+  WriteStartupEntry(psUser, Checked(CheckBox2), program);
+}
+
+void TForm1::CheckBox1Click()
+{
+  if (SuppressStartupClicks)
+    return;
+  WriteStartupEntries();
+  SuppressStartupClicks = true;
+  ReadStartupEntries();
+  SuppressStartupClicks = false;
+  ClearDisabledUserEntry();
+}
+
+// The every-user entry excludes the user's own: clearing the user's box runs
+// the handler, whose write removes the entry.
+void TForm1::ClearDisabledUserEntry()
+{
+  if (::IsWindowEnabled(Control(CheckBox2)))
+    return;
+  if (!ClearingUserEntry)
+  {
+    ClearingUserEntry = true;
+    SetChecked(CheckBox2, false);
+    ClearingUserEntry = false;
+  }
+  // An entry that could not be removed is read back ticked; clearing it with
+  // the handler again would never end.
+  if (Checked(CheckBox2))
+  {
+    SuppressStartupClicks = true;
+    SetChecked(CheckBox2, false);
+    SuppressStartupClicks = false;
+  }
+}
 
 void TForm1::Button1Click()
 {

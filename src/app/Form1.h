@@ -64,6 +64,15 @@ private:
   void Quit1Click();
   void Timer1Timer();
 
+  // AutoPlay policy (CheckBox3 to CheckBox7) and start at logon (CheckBox1,
+  // CheckBox2), each shown from the registry and written back from the boxes.
+  void ShowAutoPlayMask(BYTE mask);
+  void ReadAutoPlayPolicy();
+  void WriteAutoPlayPolicy();
+  void ReadStartupEntries();
+  void WriteStartupEntries();
+  void ClearDisabledUserEntry();
+
   // Drives, media and shares that the shell reports; each handler inspects a
   // copy of the item's Path.
   void StShellNotification1DriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
@@ -86,6 +95,9 @@ private:
   bool SkipSaveOnExit = false;
   bool _savedAtSessionEnd = false;
   bool SuppressBehaviourClicks = false;
+  bool SuppressAutoPlayClicks = false;
+  bool SuppressStartupClicks = false;
+  bool ClearingUserEntry = false;
 };
 
 extern TForm1 *Form1;

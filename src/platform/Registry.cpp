@@ -18,7 +18,10 @@ LONG CKey::Open(HKEY parent, const char *path, REGSAM access)
   HKEY key = nullptr;
   res = ::RegOpenKeyExA(parent, path, 0, access, &key);
   if (res == ERROR_SUCCESS)
+  {
     _key = key;
+    _parent = parent;
+  }
   return res;
 }
 
@@ -32,7 +35,10 @@ LONG CKey::Create(HKEY parent, const char *path, REGSAM access)
   res = ::RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
                           nullptr);
   if (res == ERROR_SUCCESS)
+  {
     _key = key;
+    _parent = parent;
+  }
   return res;
 }
 
@@ -42,6 +48,7 @@ LONG CKey::Close()
     return ERROR_SUCCESS;
   const LONG res = ::RegCloseKey(_key);
   _key = nullptr;
+  _parent = nullptr;
   return res;
 }
 
@@ -81,18 +88,35 @@ LONG CKey::QueryValue(const char *name, std::string &value) const
   return ERROR_SUCCESS;
 }
 
+bool CKey::HasValue(const char *name) const
+{
+  return ::RegQueryValueExA(_key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 LONG CKey::SetValue(const char *name, DWORD value)
 {
+  const LONG res = Denied(_parent, name, KEY_SET_VALUE);
+  if (res != ERROR_SUCCESS)
+    return res;
   return ::RegSetValueExA(_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof(value));
 }
 
 LONG CKey::SetValue(const char *name, const std::string &value)
 {
+  const LONG res = Denied(_parent, name, KEY_SET_VALUE);
+  if (res != ERROR_SUCCESS)
+    return res;
   return ::RegSetValueExA(_key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1));
 }
 
-LONG CKey::DeleteValue(const char *name) { return ::RegDeleteValueA(_key, name); }
+LONG CKey::DeleteValue(const char *name)
+{
+  const LONG res = Denied(_parent, name, KEY_SET_VALUE);
+  if (res != ERROR_SUCCESS)
+    return res;
+  return ::RegDeleteValueA(_key, name);
+}
 
 LONG CKey::QuerySubKeyInfo(DWORD &count, DWORD &maxNameLength) const
 {

@@ -11,6 +11,8 @@
 class CKey : CNonCopyable
 {
   HKEY _key = nullptr;
+  // What the key was opened under, for the seam's view of value writes.
+  HKEY _parent = nullptr;
 public:
   CKey() = default;
   ~CKey() { Close(); }
@@ -23,6 +25,8 @@ public:
 
   LONG QueryValue(const char *name, DWORD &value) const;
   LONG QueryValue(const char *name, std::string &value) const;
+  // Whether the value exists, of any type.
+  bool HasValue(const char *name) const;
   LONG SetValue(const char *name, DWORD value);
   LONG SetValue(const char *name, const std::string &value);
   LONG DeleteValue(const char *name);
@@ -37,6 +41,9 @@ public:
 // full access. A test installs a hook that answers ERROR_ACCESS_DENIED for the
 // keys it names; production leaves it empty and every call goes straight to
 // the registry. The hook sees the root key, the path below it and the access
-// wanted; a delete is asked for as access DELETE.
+// wanted, KEY_WOW64_64KEY included; a subkey's delete is asked for as access
+// DELETE with the open key and the subkey's name, a value's write or delete as
+// access KEY_SET_VALUE with the key this one was opened under and the value's
+// name.
 using RegistryDenyHook = LONG (*)(HKEY parent, const char *path, REGSAM access);
 void SetRegistryDenyHook(RegistryDenyHook hook);

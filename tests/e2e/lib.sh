@@ -50,6 +50,31 @@ driver() { wine "C:\\tools\\mvdriver.exe" "$@"; }
 
 wait_main_window() { driver wait TForm1 "$TITLE" "${1:-20000}" >/dev/null || fail "main window did not appear"; }
 
+# start_shown: starts the program and shows its window; the window answers
+# only once the start-up is over.
+start_shown() {
+  start_mervane
+  wait_main_window
+  driver send TForm1 "$TITLE" 273 200 0 >/dev/null || fail "could not show the window"
+}
+
+# quit_mervane: ends the program through WM_USER + 1.
+quit_mervane() {
+  driver post TForm1 "$TITLE" 1025
+  wait_exit || fail "WM_USER + 1 did not end the program"
+}
+
+# box_states CAPTION...: the boxes' checked digits, "/", their enabled digits.
+box_states() {
+  local states checked="" enabled="" box e c
+  states=$(driver states TForm1 "$TITLE" | tr -d '\r')
+  for box in "$@"; do
+    IFS='|' read -r _ _ e c _ < <(printf '%s\n' "$states" | grep -F "Button|$box|")
+    checked+=$c enabled+=$e
+  done
+  printf '%s/%s' "$checked" "$enabled"
+}
+
 # Command substitution drops the final LF of "$(crlf ...)"; put it back.
 restore_crlf() { case "$1" in *"$CR") printf '%s\n' "$1" ;; *) printf '%s' "$1" ;; esac; }
 
@@ -129,4 +154,31 @@ reg_subkeys() {
 # reg_value KEY NAME: the data of a string value.
 reg_value() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+}
+
+# reg_dword KEY NAME: the data of a DWORD value as reg prints it (0x10); empty for another type.
+reg_dword() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_DWORD *//p"
+}
+
+# use_wine_desktop [SIZE]: from then on every program of the prefix, the driver
+# included, shares one Wine desktop of SIZE (default 800x600) with a taskbar.
+# Before the program starts: it waits until the prefix's processes are gone, as
+# the desktop is made anew only then.
+use_wine_desktop() {
+  crlf 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"Default\"=\"${1:-800x600}\"" \
+    > "$PREFIX/drive_c/desktop.reg"
+  wine regedit /S 'C:\desktop.reg' || fail "regedit could not set the Wine desktop"
+  wineserver -w
+}
+
+# wait_visible CLASS CAPTION [SECONDS]: such a window is shown within SECONDS (default 10).
+wait_visible() {
+  local i
+  for ((i = 0; i < ${3:-10} * 5; i++)); do
+    [ "$(driver visible "$1" "$2")" = "1" ] && return 0
+    sleep 0.2
+  done
+  return 1
 }

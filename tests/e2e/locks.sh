@@ -12,7 +12,9 @@ wait_main_window
 [ "$(driver visible TForm1 "$TITLE")" = "0" ] || fail "window shown although RunMinimized is locked on"
 driver send TForm1 "$TITLE" 273 200 0 >/dev/null
 
-for control in "Run program when any user logon" "Run program when current user logon" "Run minimized" \
+# Without an every-user entry, reading the entries enables the user's box again.
+[ "$(driver enabled TForm1 "$TITLE" "Run program when current user logon")" = "1" ] || fail "the user's box is disabled"
+for control in "Run program when any user logon" "Run minimized" \
                "CD-ROM" "Removable" "Fixed" "Remote" "Other" "Remove items from context menu" "Inform user" \
                "Delete Autorun.inf" "Delete Autorun.*" "Default values" "Readme" "Quit" "Exceptions"; do
   [ "$(driver enabled TForm1 "$TITLE" "$control")" = "0" ] || fail "$control is enabled"

@@ -20,7 +20,7 @@ Button|Run minimized|1|0|16,56,393,17
 Button|Readme|1|-|6,360,75,25
 Button| Autoplay |1|-|8,88,409,121
 Static|Turn on for drives:|1|-|16,104,393,13
-Button|CD-ROM|1|0|16,120,393,17
+Button|CD-ROM|1|1|16,120,393,17
 Button|Removable|1|0|16,136,393,17
 Button|Fixed|1|0|16,152,393,17
 Button|Remote|1|0|16,168,393,17
