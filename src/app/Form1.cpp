@@ -1,6 +1,7 @@
 #include "Form1.h"
 #include <shellapi.h>
 #include "../common/Messages.h"
+#include "../exceptions/Form2.h"
 #include "../log/Logger.h"
 #include "../log/Report.h"
 #include "../platform/PathText.h"
@@ -284,8 +285,11 @@ void TForm1::CheckBox8Click()
 
 void TForm1::CheckBox12Click() { Settings.RunMinimized = Checked(CheckBox12); }
 
-// The exceptions hook comes with its own feature.
-void TForm1::Button5Click() {}
+void TForm1::Button5Click()
+{
+  if (Form2)
+    Form2->Execute(_hwnd, Settings, _paths.IniPath, DirectoryPartOf(ProgramFilePath()), WindowTitle());
+}
 
 void TForm1::ShowAutoPlayMask(BYTE mask)
 {

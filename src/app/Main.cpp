@@ -27,8 +27,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Without its main window the program could never be told to end.
     if (mainWindow->Created())
     {
-      std::unique_ptr<TForm2> exceptionsDialog(new TForm2());
       std::unique_ptr<TForm3> prompt(new TForm3());
+      std::unique_ptr<TForm2> exceptionsDialog(new TForm2(*prompt));
       MSG msg;
       while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
       {

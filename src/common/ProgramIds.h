@@ -23,6 +23,8 @@
 #define IDS_NO_TRAY_ICON 1014
 #define IDS_USER_CLOSED 1015
 #define IDS_LISTED_IN_EXCEPTIONS 1016
+#define IDS_CANNOT_STORE_TEXT 1017
+#define IDS_FILE_TOO_LARGE 1018
 
 /* Sent to the main window by another program: quit without a question. */
 #define WM_MERVANE_QUIT (WM_USER + 1)

@@ -1,11 +1,53 @@
 #pragma once
-#include "../platform/Window.h"
+#include <string>
+#include "../platform/ModalWindow.h"
+#include "../settings/ExceptionList.h"
 
-// The exceptions dialog; created hidden at start.
-class TForm2 : public CWindow
+struct TSettings;
+class TForm3;
+
+// The exceptions dialog; created hidden at start. It edits a copy of the
+// combined exception lists and hands it back only on OK.
+class TForm2 : public CModalWindow
 {
 public:
-  TForm2();
+  // `prompt` asks for the description of a new entry.
+  explicit TForm2(TForm3 &prompt);
+  ~TForm2() override;
+  // Opens the dialog over the middle of `owner`, filled afresh from
+  // `settings`. On OK the edited list becomes the user's and the settings are
+  // saved to `iniPath`; true then. `programFolder` becomes the current folder
+  // after the file dialog; `applicationTitle` is the caption of its messages.
+  bool Execute(HWND owner, TSettings &settings, const std::string &iniPath, const std::string &programFolder,
+               const std::string &applicationTitle);
+
+private:
+  void WMCommand(int id, int code) override;
+  void PlaceOver(HWND owner);
+  void Fill(const ExceptionList &entries);
+  int SelectedIndex() const;
+  void Select(int index);
+  bool RunOpenDialog1(std::string &path);
+  void ShowMessage(int id);
+
+  void ListBox1Click();
+  void Button1Click();
+  void Button2Click();
+
+  TForm3 &_prompt;
+  // Names: the items of ListBox1; Bodies: the BodyList, in body encoding.
+  ExceptionList _entries;
+  std::string _programFolder;
+  std::string _applicationTitle;
 };
+
+// The name test of Add: the file-name part of `path`, in capitals under the
+// user's locale, is AUTORUN.INF.
+bool IsAutorunInfName(const std::string &path);
+// The entry selected after the one at `deleted` was removed, leaving `count`:
+// the one that followed it, else the first; -1 for none.
+int SelectionAfterDelete(int deleted, int count);
+// Files larger than this are not taken into the list.
+const unsigned long MaxAcceptedFileSize = 64 * 1024;
 
 extern TForm2 *Form2;

@@ -14,7 +14,9 @@ TEST(Messages, TableTextsAreExact)
             "There was exception during icon creation after 120 retries.\r\nProgram will run without icon");
   EXPECT_EQ(LoadMessage(1016), "%s file listed in exceptions under name \"%s\" found");
   EXPECT_EQ(LoadMessage(1000), "");
-  EXPECT_EQ(LoadMessage(1017), "");
+  EXPECT_EQ(LoadMessage(1017), "This text contains <<R>>, <<N>>, <<R2>> or <<N2>> and cannot be stored");
+  EXPECT_EQ(LoadMessage(1018), "The file is larger than 64 KB and cannot be added to the exception list");
+  EXPECT_EQ(LoadMessage(1019), "");
 }
 
 TEST(Messages, FormatTakesArgumentsInOrderAsData)

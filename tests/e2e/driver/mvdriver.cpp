@@ -17,7 +17,7 @@
 //                                  handle count, committed private bytes
 //
 // On the controls of a top-level window, found among all its descendants by
-// their exact caption CONTROL:
+// their exact caption CONTROL ("-" for the window itself):
 //   press CLASS CAPTION CONTROL    clicks a button (BM_CLICK) as a user can: fails when it or
 //                                  its window is disabled; returns once the click is handled
 //                                  or the handler has opened a window of its own (a message
@@ -31,6 +31,10 @@
 //   select CLASS CAPTION INDEX     selects an item of the first list box and notifies its
 //                                  parent (LBN_SELCHANGE) as a click does
 //   selected CLASS CAPTION         prints the list box's selected index (-1: none)
+//   items CLASS CAPTION            prints the first list box's items, one a line
+//   type CLASS CAPTION KIND N TEXT puts TEXT into the Nth (from 1) descendant of window class
+//                                  KIND, an edit field, as typing it would (WM_SETTEXT)
+//   text CLASS CAPTION KIND N      prints the whole text of the Nth descendant of class KIND
 //   client CLASS CAPTION           prints the client area's size: W H
 //   place CLASS CAPTION            prints the window's place on the screen: X Y W H
 //   focus CLASS CAPTION            prints the caption (the class when it has none) of the
@@ -168,6 +172,14 @@ static HWND FindListBox(HWND top)
 {
   for (HWND hwnd : Descendants(top))
     if (!_stricmp(ClassOf(hwnd).c_str(), "ListBox"))
+      return hwnd;
+  return nullptr;
+}
+
+static HWND FindOfClass(HWND top, const char *cls, unsigned long n)
+{
+  for (HWND hwnd : Descendants(top))
+    if (!_stricmp(ClassOf(hwnd).c_str(), cls) && --n == 0)
       return hwnd;
   return nullptr;
 }
@@ -453,7 +465,7 @@ int main(int argc, char **argv)
   if ((cmd == "press" || cmd == "checked" || cmd == "enabled") && argc == 5)
   {
     HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
-    HWND control = top ? FindControl(top, argv[4]) : nullptr;
+    HWND control = top ? (strcmp(argv[4], "-") == 0 ? top : FindControl(top, argv[4])) : nullptr;
     if (!control)
       return 1;
     if (cmd == "enabled")
@@ -522,6 +534,53 @@ int main(int argc, char **argv)
       return 1;
     const WPARAM notification = MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE);
     return SendAsInput(::GetParent(list), WM_COMMAND, notification, reinterpret_cast<LPARAM>(list)) ? 0 : 1;
+  }
+  if (cmd == "items" && argc == 4)
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    HWND list = top ? FindListBox(top) : nullptr;
+    DWORD_PTR count = 0;
+    if (!list || !SendWait(list, LB_GETCOUNT, 0, 0, count))
+      return 1;
+    // Wine hands the items of another process's list box over in UTF-16
+    // whatever the call, so they are asked for that way and converted here.
+    std::string lines;
+    for (DWORD_PTR i = 0; i < count; i++)
+    {
+      DWORD_PTR length = 0;
+      if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, 10000, &length))
+        return 1;
+      std::wstring item(length + 1, L'\0');
+      if (!::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), SMTO_NORMAL, 10000,
+                                 &length))
+        return 1;
+      std::string ansi(length * 2 + 1, '\0');
+      const int size = ::WideCharToMultiByte(CP_ACP, 0, item.data(), static_cast<int>(length), &ansi[0],
+                                             static_cast<int>(ansi.size()), nullptr, nullptr);
+      ansi.resize(size > 0 ? static_cast<size_t>(size) : 0);
+      lines += ansi + "\n";
+    }
+    Print(lines);
+    return 0;
+  }
+  if ((cmd == "type" && argc == 7) || (cmd == "text" && argc == 6))
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    HWND field = top ? FindOfClass(top, argv[4], Number(argv[5])) : nullptr;
+    if (!field)
+      return 1;
+    DWORD_PTR result = 0;
+    if (cmd == "type")
+      return SendWait(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[6]), result) && result ? 0 : 1;
+    DWORD_PTR length = 0;
+    if (!SendWait(field, WM_GETTEXTLENGTH, 0, 0, length))
+      return 1;
+    std::string text(length + 1, '\0');
+    if (!SendWait(field, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), length))
+      return 1;
+    text.resize(length);
+    Print(text);
+    return 0;
   }
   if ((cmd == "client" || cmd == "place") && argc == 4)
   {
