@@ -1,9 +1,11 @@
 #include "Form1.h"
 #include <shellapi.h>
+#include <vector>
 #include "../common/Messages.h"
 #include "../exceptions/Form2.h"
 #include "../log/Logger.h"
 #include "../log/Report.h"
+#include "../platform/Controls.h"
 #include "../platform/PathText.h"
 #include "../policy/AutoPlayPolicy.h"
 #include "../policy/StartupEntries.h"
@@ -183,34 +185,27 @@ void TForm1::Construct()
 
 bool TForm1::CreateControls()
 {
-  HDC screen = ::GetDC(nullptr);
-  const int pixelsPerInch = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen)
-    ::ReleaseDC(nullptr, screen);
-  _font = ::CreateFontA(-::MulDiv(Form1FontPoints, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, Form1FontName);
+  _font = CreatePointFont(Form1FontName, Form1FontPoints);
   ::SendMessageA(_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(_font), FALSE);
-  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  // Children are linked below their earlier siblings, so creation order is
-  // the tab order.
+  // The table places a group's controls within the group; the window holds
+  // them all, so that their notifications reach it.
+  std::vector<ChildControl> rows;
   for (int i = 0; i < Form1ControlCount; ++i)
   {
     const TControlSpec &spec = Form1Controls[i];
-    int left = spec.Left, top = spec.Top;
+    ChildControl row = {spec.Id, nullptr, 0, 0, spec.Caption, spec.Left, spec.Top, spec.Width, spec.Height};
     if (const TControlSpec *group = spec.Group ? SpecOf(spec.Group) : nullptr)
     {
-      left += group->Left;
-      top += group->Top;
+      row.Left += group->Left;
+      row.Top += group->Top;
     }
     const TKindClass kind = ClassOf(spec.Kind);
-    const HWND control = ::CreateWindowExA(0, kind.ClassName, spec.Caption, WS_CHILD | WS_VISIBLE | kind.Style,
-                                           left, top, spec.Width, spec.Height, _hwnd,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
-    if (!control)
-      return false;
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(_font), FALSE);
+    row.ClassName = kind.ClassName;
+    row.Style = kind.Style;
+    rows.push_back(row);
   }
+  if (!CreateChildControls(_hwnd, rows.data(), rows.size(), _font))
+    return false;
   // Items 13 pixels high, as designed: all five kinds fit without scrolling.
   ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, 13);
   for (const char *name : DriveKindNames)
@@ -233,7 +228,9 @@ void TForm1::EnableControls()
   const bool quit = !Settings.IsLocked(LockQuit);
   ::EnableWindow(Control(Button3), quit);
   ::EnableMenuItem(PopupMenu1, Quit1, MF_BYCOMMAND | (quit ? MF_ENABLED : MF_GRAYED));
-  ::EnableWindow(Control(Button5), !Settings.IsLocked(LockExceptions));
+  // A user list that could not be read is not in memory: edits made in the
+  // dialog could not be saved without losing it, and would be lost silently.
+  ::EnableWindow(Control(Button5), !Settings.IsLocked(LockExceptions) && !Settings.UserExceptionsUnread);
 }
 
 bool TForm1::Checked(TForm1Control box) const

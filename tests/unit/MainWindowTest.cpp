@@ -11,6 +11,7 @@
 #include "app/ProductInfo.h"
 #include "app/Windowtools.h"
 #include "platform/Handle.h"
+#include "platform/Profile.h"
 #include "protection/MenuCache.h"
 #include "shell/TrayIcon.h"
 
@@ -209,6 +210,22 @@ TEST(MainWindow, NoTrayIconKeepsTheIconAwayAndTheTimerStill)
   ::DeleteFileA(common.c_str());
   ::DeleteFileA(UserIniPath().c_str());
   EXPECT_EQ(g_iconAdds, 0);
+}
+
+TEST(MainWindow, AUserListTooLongToReadCannotBeEditedAway)
+{
+  const std::string ini = UserIniPath();
+  ASSERT_TRUE(WriteBytes(ini, "[General]\r\nARNames=" + std::string(MaxProfileValueLength + 1, 'n') +
+                                  "\r\nARBodies=\r\n"));
+  {
+    TForm1 form;
+    ASSERT_TRUE(form.IsFirstInstance());
+    EXPECT_FALSE(::IsWindowEnabled(form.Control(Button5)));
+    EXPECT_TRUE(::IsWindowEnabled(form.Control(Button4)));
+  }
+  DropQueuedMessages();
+  ::DeleteFileA(ini.c_str());
+  ::DeleteFileA(ResolveAppPaths(ProgramFilePath()).LogPath.c_str());
 }
 
 namespace
