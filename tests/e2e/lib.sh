@@ -58,6 +58,16 @@ start_shown() {
   driver send TForm1 "$TITLE" 273 200 0 >/dev/null || fail "could not show the window"
 }
 
+# answer_quit_question YES|NO WHY: the quit question appears within 10 s,
+# reads exactly as it should, and gets the answer; WHY names what asked it.
+answer_quit_question() {
+  local text
+  text=$(driver box "$PRODUCT" 10000) || fail "$2 did not ask the quit question"
+  [ "$text" = "Do you really want to quit application?${CR}
+If you want just hide this window press \"No\"" ] || fail "quit question reads: $text"
+  driver click "$PRODUCT" "$1" 5000 || fail "could not answer $1"
+}
+
 # quit_mervane: ends the program through WM_USER + 1.
 quit_mervane() {
   driver post TForm1 "$TITLE" 1025

@@ -31,8 +31,7 @@ driver post TForm1 "$TITLE" 16
 driver nobox "$PRODUCT" 1500 || fail "the quit question was asked"
 [ "$(driver visible TForm1 "$TITLE")" = "0" ] || fail "closing did not hide the window"
 
-driver post TForm1 "$TITLE" 1025
-wait_exit || fail "WM_USER + 1 did not end the program"
+quit_mervane
 # RunMinimized and Behaviour of the user file are left as they were.
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'Behaviour=00000000000000000000' \
   'FirstRun=0' 'ARNames=' 'ARBodies=')"

@@ -95,8 +95,7 @@ expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=1' 'FirstRu
 # "Quit" goes through the quit question.
 driver send TForm1 "$TITLE" 273 200 0 >/dev/null
 driver press TForm1 "$TITLE" "Quit" || fail "could not press Quit"
-driver box "$PRODUCT" 10000 >/dev/null || fail "Quit did not ask"
-driver click "$PRODUCT" YES 5000 || fail "could not answer Yes"
+answer_quit_question YES '"Quit"'
 wait_exit || fail "Quit did not end the program"
 expect_log "$USERDIR/Mervane.log" "$(entry 'User closed Mervane')"
 echo "main window: ok"

@@ -11,18 +11,14 @@ wait_main_window
 [ "$(driver visible TForm1 "$TITLE")" = "1" ] || fail "window not shown with RunMinimized=0"
 
 driver post TForm1 "$TITLE" 16
-text=$(driver box "$PRODUCT" 10000) || fail "no quit question"
-[ "$text" = "Do you really want to quit application?${CR}
-If you want just hide this window press \"No\"" ] || fail "quit question reads: $text"
-driver click "$PRODUCT" NO 5000 || fail "could not answer No"
+answer_quit_question NO "Closing"
 sleep 0.5
 is_running || fail "No ended the program"
 [ "$(driver visible TForm1 "$TITLE")" = "0" ] || fail "No did not hide the window"
 [ ! -e "$USERDIR/Mervane.log" ] || fail "No was logged"
 
 driver post TForm1 "$TITLE" 16
-driver box "$PRODUCT" 10000 >/dev/null || fail "no quit question the second time"
-driver click "$PRODUCT" YES 5000 || fail "could not answer Yes"
+answer_quit_question YES "Closing the second time"
 wait_exit || fail "Yes did not end the program"
 expect_log "$USERDIR/Mervane.log" "$(entry 'User closed Mervane')"
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \

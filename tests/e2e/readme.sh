@@ -19,7 +19,6 @@ crlf 'Mervane read-me' > "$APPDIR/Readme.ENU.txt"
 driver press TForm1 "$TITLE" "Readme"
 driver wait Notepad - 20000 >/dev/null || fail "the read-me file was not opened"
 
-driver post TForm1 "$TITLE" 1025
-wait_exit || fail "WM_USER + 1 did not end the program"
+quit_mervane
 [ ! -e "$USERDIR/Mervane.log" ] || fail "something was logged"
 echo "readme: ok"

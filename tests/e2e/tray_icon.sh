@@ -62,16 +62,12 @@ shown '"Show window"'
 
 minimize "the third time"
 menu_item 2
-text=$(driver box "$PRODUCT" 10000) || fail '"Quit" did not ask the quit question'
-[ "$text" = "Do you really want to quit application?${CR}
-If you want just hide this window press \"No\"" ] || fail "quit question reads: $text"
-driver click "$PRODUCT" NO 5000 || fail "could not answer No"
+answer_quit_question NO '"Quit"'
 sleep 0.5
 is_running || fail "No ended the program"
 [ "$(driver visible TForm1 "$TITLE")" = "0" ] || fail "No showed the window"
 
-driver post TForm1 "$TITLE" 1025 || fail "could not post WM_USER + 1"
-wait_exit || fail "WM_USER + 1 did not end the program"
+quit_mervane
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
   'Behaviour=00001111111111111111' 'ARNames=' 'ARBodies=')"
 [ ! -e "$USERDIR/Mervane.log" ] || fail "a log was written although the quit was refused"
