@@ -14,6 +14,7 @@ AppPaths DeriveAppPaths(const std::string &programFile, const std::string &appDa
   if (!appDataFolder.empty())
     paths.IniPath = appDataFolder + SettingsSubFolder + ExtractFileName(paths.IniPath);
   paths.LogPath = ChangeFileExt(paths.IniPath, ".log");
+  paths.QuarantineFolder = DirectoryPartOf(paths.IniPath) + "Quarantine\\";
   return paths;
 }
 

@@ -8,9 +8,10 @@ struct AppPaths
   std::string CommonIniPath;
   std::string IniPath;
   std::string LogPath;
+  std::string QuarantineFolder; // beside the user settings file, with a backslash
 };
 
-// The three paths for a program file, given the application-data folder (empty
+// The paths for a program file, given the application-data folder (empty
 // when it could not be had). Creates nothing.
 AppPaths DeriveAppPaths(const std::string &programFile, const std::string &appDataFolder);
 // Asks for the application-data folder (created if missing), creates the

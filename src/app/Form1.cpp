@@ -180,7 +180,7 @@ void TForm1::Construct()
   ClearDisabledUserEntry();
 
   // 15. Every drive present now.
-  ScanDrives([](const std::string &root) { InspectDrive(root, Settings); });
+  ScanDrives([this](const std::string &root) { InspectRoot(root); });
 }
 
 bool TForm1::CreateControls()
@@ -495,12 +495,17 @@ void TForm1::CreateShellNotification()
 
 // A report without an item, or an item the shell has no parsing name for,
 // leaves nothing to inspect: an empty root would search the current folder.
-static void InspectReportedItem(const TStShellItem *ShellItem)
+void TForm1::InspectReportedItem(const TStShellItem *ShellItem)
 {
   if (!ShellItem || ShellItem->Path.empty())
     return;
   const std::string root = ShellItem->Path;
-  InspectDrive(root, Settings);
+  InspectRoot(root);
+}
+
+void TForm1::InspectRoot(const std::string &root)
+{
+  InspectDrive(root, Settings, Settings.Quarantine ? _paths.QuarantineFolder : std::string());
 }
 
 void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)

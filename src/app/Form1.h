@@ -81,6 +81,9 @@ private:
   void StShellNotification1ShellDriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
   void CreateShellNotification();
   void CreateTrayIcon();
+  // Inspects a root with Settings, keeping copies unless the common file said no.
+  void InspectRoot(const std::string &root);
+  void InspectReportedItem(const TStShellItem *ShellItem);
 
   AppPaths _paths;
   CHandle _mutex;

@@ -1,5 +1,6 @@
 #include "DriveInspection.h"
 #include "MenuCache.h"
+#include "Quarantine.h"
 #include "../common/Messages.h"
 #include "../exceptions/ExceptionRecords.h"
 #include "../log/Report.h"
@@ -54,7 +55,8 @@ bool DeleteFileForced(const std::string &path)
   return ::DeleteFileA(path.c_str()) != FALSE;
 }
 
-bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted)
+bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
+                         const std::function<void(const std::string &)> &beforeDelete)
 {
   deleted.clear();
   bool result = true;
@@ -70,6 +72,8 @@ bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted)
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kFileAttributeLabel))
       continue;
     const std::string path = directory + data.cFileName;
+    if (beforeDelete)
+      beforeDelete(path);
     if (DeleteFileForced(path))
     {
       if (!deleted.empty())
@@ -121,7 +125,7 @@ std::string BuildInspectionReport(const std::string &root, const std::string &fi
   return report;
 }
 
-void InspectDrive(const std::string &root, const TSettings &settings)
+void InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder)
 {
   // An empty path would make the search, and the deletions, relative to the
   // current directory.
@@ -149,6 +153,7 @@ void InspectDrive(const std::string &root, const TSettings &settings)
   const std::string volumeId = VolumeIdOf(root);
   const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
   InspectionOutcome outcome;
+  TQuarantine quarantine(quarantineFolder, root);
   outcome.MenuItemsApplicable = IsVolumeRoot(root);
 
   if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)
@@ -157,6 +162,7 @@ void InspectDrive(const std::string &root, const TSettings &settings)
   {
     try
     {
+      quarantine.Keep(filePath);
       outcome.AutorunInfDeleted = DeleteFileForced(filePath);
     }
     catch (...)
@@ -168,8 +174,9 @@ void InspectDrive(const std::string &root, const TSettings &settings)
   {
     try
     {
-      outcome.AllAutorunDeleted = DeleteMatchingFiles(DirectoryPartOf(filePath) + "Autorun.*",
-                                                      outcome.DeletedFiles);
+      outcome.AllAutorunDeleted =
+          DeleteMatchingFiles(DirectoryPartOf(filePath) + "Autorun.*", outcome.DeletedFiles,
+                              [&quarantine](const std::string &path) { quarantine.Keep(path); });
     }
     catch (...)
     {

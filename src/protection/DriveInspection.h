@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include "../settings/Settings.h"
 
@@ -15,8 +16,10 @@ bool DeleteFileForced(const std::string &path);
 // skipped; `deleted` receives the full paths of the files that went, with
 // their names as on disk, joined by CR LF. True when every match was deleted;
 // every match is tried either way. A folder that cannot be listed (only "no
-// such file" means no match) is a failure too.
-bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted);
+// such file" means no match) is a failure too. `beforeDelete`, when given,
+// is called with each match's path just before it is deleted.
+bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
+                         const std::function<void(const std::string &)> &beforeDelete = {});
 
 // The path of the Autorun.inf to look for below `root`; a root without a
 // trailing backslash is a folder and gets one inserted.
@@ -43,5 +46,6 @@ std::string BuildInspectionReport(const std::string &root, const std::string &fi
 // Inspects one drive root (or shared folder) with the given settings' flags
 // and exception lists: an accepted Autorun.inf is only logged; any other one
 // gets the actions its drive kind's flags select, a log entry and, with
-// InformUser, a warning box.
-void InspectDrive(const std::string &root, const TSettings &settings);
+// InformUser, a warning box. With a `quarantineFolder`, every file is copied
+// there before it is deleted (see TQuarantine).
+void InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder = {});

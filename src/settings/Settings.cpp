@@ -118,6 +118,7 @@ void ResetDefaults(TSettings &record)
   record.RunMinimized = true;
   record.FirstRun = true;
   record.Locked = 0;
+  record.Quarantine = true;
 }
 
 std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount])
@@ -153,6 +154,7 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
   else
     LoadExceptionList(commonIniPath, record.CommonExceptions, report);
   record.Locked = ReadInteger(commonIniPath, "Locked", record.Locked);
+  record.Quarantine = ReadBoolean(commonIniPath, "Quarantine", record.Quarantine);
   std::string behaviour;
   bool behaviourWhole = ReadProfileText(commonIniPath, Section, "Behaviour", behaviour);
 

@@ -40,6 +40,8 @@ struct TSettings
   // The user file's lists could not be read whole: UserExceptions is empty
   // for this run, and a save leaves both keys in the file as they are.
   bool UserExceptionsUnread = false;
+  // Copies of deleted files are kept; only the common file can turn it off.
+  bool Quarantine = true;
 
   bool IsLocked(LockBits bit) const { return (static_cast<unsigned>(Locked) & bit) != 0; }
 };

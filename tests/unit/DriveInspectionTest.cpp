@@ -6,6 +6,7 @@
 #include "log/Report.h"
 #include "protection/DriveInspection.h"
 #include "protection/MenuCache.h"
+#include "protection/Quarantine.h"
 
 using namespace testsupport;
 
@@ -257,4 +258,55 @@ TEST_F(DriveInspectionTest, SharedFolderIsInspectedAsAFolderWithoutMenuCache)
   EXPECT_EQ(SubKeyCount(CacheKey("C:\\")), 1);
   for (const std::string &path : RecordedRegistryPaths())
     EXPECT_EQ(path.find("MountPoints2"), std::string::npos) << path;
+}
+
+namespace
+{
+bool MakeSparseFile(const std::string &path, LONGLONG size)
+{
+  CHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  return file.IsValid() && ::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
+}
+}
+
+// The 64 MiB bound removes the oldest folders first, and no more than needed;
+// folder names stay safe whatever the shared folder is called.
+TEST(DriveInspectionQuarantine, NamesAndTheSizeBound)
+{
+  const SYSTEMTIME time{2026, 12, 3, 9, 14, 3, 27, 0};
+  EXPECT_EQ(QuarantineFolderName(time, "E:\\"), "2026-12-09 14-03-27 E");
+  EXPECT_EQ(QuarantineFolderName(time, "\\\\server\\Setup?*.\\"), "2026-12-09 14-03-27 Setup__._");
+  EXPECT_TRUE(IsQuarantineFolderName(QuarantineFolderName(time, "C:\\Share")));
+  EXPECT_FALSE(IsQuarantineFolderName("Saved by me"));
+
+  const std::string q = "C:\\tests\\Quarantine\\";
+  const char *const old[] = {"2000-01-01 00-00-00 E", "2000-01-01 00-00-01 E"};
+  ::CreateDirectoryA(q.c_str(), nullptr);
+  for (int i = 0; i < 2; ++i)
+  {
+    ASSERT_TRUE(::CreateDirectoryA((q + old[i]).c_str(), nullptr));
+    ASSERT_TRUE(MakeSparseFile(q + old[i] + "\\big.quarantined", (i == 0 ? 40ll : 20ll) << 20));
+  }
+  const std::string body(8 << 20, 'b');
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.bin", body));
+  TQuarantine(q, "E:\\").Keep("E:\\Autorun.bin");
+
+  EXPECT_FALSE(PathExists(q + old[0]));
+  EXPECT_TRUE(PathExists(q + old[1]));
+  std::string made;
+  CFindFile find;
+  WIN32_FIND_DATAA data;
+  for (bool found = find.FindFirst((q + "20*").c_str(), data); found; found = find.FindNext(data))
+    if (std::strncmp(data.cFileName, "2000-", 5) != 0)
+      made = q + data.cFileName + "\\";
+  ASSERT_FALSE(made.empty());
+  EXPECT_EQ(ReadBytes(made + "Autorun.bin.quarantined"), body);
+  EXPECT_EQ(ReadBytes(made + "Origin.txt"), "E:\\Autorun.bin\t8388608\tA\tAutorun.bin.quarantined\r\n");
+  find.Close();
+  for (const std::string &folder : {q + old[1] + "\\", made, q})
+    EmptyFolder(folder);
+  ::RemoveDirectoryA(q.c_str());
+  ::DeleteFileA("E:\\Autorun.bin");
 }

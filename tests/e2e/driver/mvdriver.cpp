@@ -13,6 +13,8 @@
 //   click CAPTION BUTTON MS        presses a button of a message box: OK, YES, NO, CANCEL or an id
 //   boxcount CAPTION               prints how many message boxes are open
 //   volume ROOT                    prints the volume name of a drive root
+//   hold FILE MS                   keeps FILE open for reading (others may read and write
+//                                  it, not delete it) for MS, printing "held" once it is open
 //   memory CLASS CAPTION           of the window's process: working set, private bytes,
 //                                  handle count, committed private bytes
 //
@@ -425,6 +427,16 @@ int main(int argc, char **argv)
     if (!::GetVolumeNameForVolumeMountPointA(argv[2], name, sizeof(name)))
       return 1;
     Print(std::string(name) + "\n");
+    return 0;
+  }
+  if (cmd == "hold" && argc == 4)
+  {
+    CHandle file(::CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr));
+    if (!file.IsValid())
+      return 1;
+    Print("held\n");
+    ::Sleep(static_cast<DWORD>(atoi(argv[3])));
     return 0;
   }
   if (cmd == "memory" && argc == 4)

@@ -1,0 +1,56 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "../platform/NonCopyable.h"
+
+// Copies of the files the protection deletes, so that a false alarm costs
+// nothing. Each inspection that deletes anything gets a sub-folder of its own,
+// "YYYY-MM-DD HH-MM-SS X" (the drive letter or the folder's name), holding the
+// copies, each named like its original plus ".quarantined" so that none can
+// be started by a double click, and Origin.txt with one line per file.
+
+const unsigned long long QuarantineFileLimit = 16ull << 20;
+const unsigned long long QuarantineTotalLimit = 64ull << 20;
+const size_t QuarantineFolderLimit = 100;
+
+// The sub-folder's name for an inspection of `root` at local time `time`.
+std::string QuarantineFolderName(const SYSTEMTIME &time, const std::string &root);
+// True for a name that QuarantineFolderName can give: only such sub-folders
+// are counted and ever removed.
+bool IsQuarantineFolderName(const std::string &name);
+// "RHSA" letters of the attributes set, "-" for none of them.
+std::string AttributeLetters(DWORD attributes);
+
+class TQuarantine : CNonCopyable
+{
+public:
+  // `folder` (ending with a backslash) holds the sub-folders; empty keeps
+  // nothing. Nothing is created until the first Keep.
+  TQuarantine(const std::string &folder, const std::string &root);
+  // Copies `path` and lists it in Origin.txt, or lists why it was not kept.
+  // Never throws and never refuses: the deletion goes ahead whatever happens
+  // here. A path kept once in this inspection is not copied again.
+  void Keep(const std::string &path);
+
+private:
+  struct OldFolder
+  {
+    std::string Name;
+    unsigned long long Bytes;
+  };
+  bool Open();
+  // Removes the oldest sub-folders until `bytes` more fit, if they can.
+  void MakeRoomFor(unsigned long long bytes);
+  void RemoveOldest();
+  std::string CopyOf(const std::string &path, const WIN32_FIND_DATAA &data);
+  void AddOrigin(const std::string &line);
+
+  std::string _folder;
+  std::string _root;
+  std::string _current; // the sub-folder, with a backslash; empty until made
+  bool _failed = false;
+  std::vector<OldFolder> _old; // oldest first
+  unsigned long long _bytes = 0; // in the whole quarantine
+  std::vector<std::string> _kept;
+};
