@@ -41,11 +41,9 @@ TextForm FormOf(const std::string &start)
 
 // The UTF-16 units after the byte-order mark, up to the first NUL unit, in
 // the ANSI code page without best-fit characters. An odd byte at the end is
-// only tolerated when the file was not read to its end.
+// only tolerated when the file was not read to its end or lies after the NUL.
 bool Utf16ToAnsi(const std::string &raw, TextForm form, bool whole, std::string &text)
 {
-  if (whole && raw.size() % 2 != 0)
-    return false;
   std::wstring wide;
   wide.reserve(raw.size() / 2);
   for (size_t i = 2; i + 1 < raw.size(); i += 2)
@@ -54,10 +52,10 @@ bool Utf16ToAnsi(const std::string &raw, TextForm form, bool whole, std::string 
     const wchar_t unit = form == TextForm::Utf16LittleEndian ? static_cast<wchar_t>(a | (b << 8))
                                                              : static_cast<wchar_t>(b | (a << 8));
     if (unit == 0)
-      break;
+      return ToAnsiExact(wide.data(), wide.size(), text);
     wide += unit;
   }
-  return ToAnsiExact(wide.data(), wide.size(), text);
+  return !(whole && raw.size() % 2 != 0) && ToAnsiExact(wide.data(), wide.size(), text);
 }
 
 bool FindBody(const ExceptionList &list, const std::string &key, std::string *name)
