@@ -25,14 +25,16 @@ for ((i = 0; i < 100; i++)); do
 done
 mkdir -p "$Q/Saved by me"
 
-coproc HOLD { driver hold 'E:\Autorun.dat' 60000; }
-read -r -t 20 held <&"${HOLD[0]}" && [ "${held%$CR}" = held ] || fail "could not hold Autorun.dat open"
+coproc HOLD { exec wine 'C:\tools\mvdriver.exe' hold 'E:\Autorun.dat' 60000; }
+# Bash unsets HOLD and HOLD_PID as soon as the coprocess has ended.
+hold_pid=$HOLD_PID hold_out=${HOLD[0]}
+read -r -t 20 held <&"$hold_out" && [ "${held%$CR}" = held ] || fail "could not hold Autorun.dat open"
 start_mervane
 driver box "$PRODUCT" 20000 >/dev/null || fail "no warning box for E:"
 driver click "$PRODUCT" OK 5000 || fail "could not close the warning box"
 wait_main_window
 pkill -f 'mvdriver.exe hold' || fail "the holding driver ended too early"
-{ wait "$HOLD_PID"; } 2>/dev/null || true
+wait "$hold_pid" 2>/dev/null || true
 
 [ ! -e "$E/Autorun.inf" ] && [ ! -e "$E/autorun.exe" ] && [ ! -e "$E/Autorun.big" ] || fail "E: not cleaned"
 [ -f "$E/Autorun.dat" ] || fail "the held file went although it was open"
