@@ -124,12 +124,12 @@ for ((start = 0; start < starts; start++)); do
       { bytes $s 300; printf '\r\n[General]\r\n%s\r\n' "$block"; bytes $((s + 1)) 60 1; printf '=%s\r\n' "$(bytes $((s + 2)) 60 1)"
         bytes $((s + 3)) 300; } > "$ini" ;;
     "huge values")
-      key=$(printf 'Behaviour\nRunMinimized\nFirstRun\nLocked\nJunk\nARNames\n' | sed -n "$((s / 100 % 6 + 1))p")
+      key=$(printf 'Behaviour\nRunMinimized\nFirstRun\nLocked\nJunk\nARNames\n' | sed -n "$((start / 4 % 6 + 1))p")
       { printf '[General]\r\n'; [ "$key" = ARNames ] || printf '%s\r\n' "$block"
-        printf '%s=' "$key"; head -c $(((1 + s / 100 % 4) << 20)) /dev/zero | tr '\0' "$((s / 100 % 10))"; printf '\r\n'
+        printf '%s=' "$key"; head -c $(((1 + start / 4 % 4) << 20)) /dev/zero | tr '\0' "$((start / 4 % 10))"; printf '\r\n'
         [ "$key" != ARNames ] || printf 'ARBodies=x<<R2>><<N2>>\r\n'; } > "$ini" ;;
     "missing sections")
-      case $((s / 100 % 4)) in
+      case $((start / 4 % 4)) in
         0) printf '%s\r\nFirstRun=0\r\n' "$block" > "$ini" ;;
         1) printf '[Other]\r\n%s\r\n' "$block" > "$ini" ;;
         2) printf 'Behaviour=1\r\n[general]\r\n%s\r\n' "$block" > "$ini" ;;
