@@ -136,9 +136,9 @@ void TQuarantine::Keep(const std::string &path)
 
 bool TQuarantine::Open()
 {
-  if (!_current.empty() || _failed)
-    return !_failed;
-  _failed = true;
+  if (_opened)
+    return !_current.empty();
+  _opened = true;
   ::CreateDirectoryA(_folder.c_str(), nullptr);
   {
     CFindFile find;
@@ -166,7 +166,6 @@ bool TQuarantine::Open()
     if (::CreateDirectoryA(candidate.c_str(), nullptr))
     {
       _current = candidate;
-      _failed = false;
       return true;
     }
     if (::GetLastError() != ERROR_ALREADY_EXISTS)
@@ -184,10 +183,11 @@ void TQuarantine::RemoveOldest()
   _old.erase(_old.begin());
 }
 
-void TQuarantine::MakeRoomFor(unsigned long long bytes)
+bool TQuarantine::MakeRoomFor(unsigned long long bytes)
 {
   while (_bytes + bytes > QuarantineTotalLimit && !_old.empty())
     RemoveOldest();
+  return _bytes + bytes <= QuarantineTotalLimit;
 }
 
 std::string TQuarantine::CopyOf(const std::string &path, const WIN32_FIND_DATAA &data)
@@ -199,8 +199,7 @@ std::string TQuarantine::CopyOf(const std::string &path, const WIN32_FIND_DATAA 
   const std::string target = _current + name;
   if (target.size() >= MAX_PATH)
     return NotKept("name too long");
-  MakeRoomFor(size);
-  if (_bytes + size > QuarantineTotalLimit)
+  if (!MakeRoomFor(size))
     return NotKept("quarantine full");
 
   CFile source, copy;

@@ -40,16 +40,17 @@ private:
     unsigned long long Bytes;
   };
   bool Open();
-  // Removes the oldest sub-folders until `bytes` more fit, if they can.
-  void MakeRoomFor(unsigned long long bytes);
+  // Removes the oldest sub-folders until `bytes` more fit; false when even
+  // that is not enough.
+  bool MakeRoomFor(unsigned long long bytes);
   void RemoveOldest();
   std::string CopyOf(const std::string &path, const WIN32_FIND_DATAA &data);
   void AddOrigin(const std::string &line);
 
   std::string _folder;
   std::string _root;
-  std::string _current; // the sub-folder, with a backslash; empty until made
-  bool _failed = false;
+  bool _opened = false; // the sub-folder was tried; _current is empty when it failed
+  std::string _current; // the sub-folder, with a backslash
   std::vector<OldFolder> _old; // oldest first
   unsigned long long _bytes = 0; // in the whole quarantine
   std::vector<std::string> _kept;
