@@ -80,22 +80,33 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
   Function ${un}EndMervane
     Push $0
     Push $1
+    Push $2
     FindWindow $0 "TForm1" "${WINDOW_CAPTION}"
     ${If} $0 <> 0
+      ; The window goes before the process lets go of its file, seconds before on
+      ; a slow or busy machine, and a file still in use is neither replaced nor
+      ; deleted: so wait for the process itself (SYNCHRONIZE access).
+      System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+      System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'
       SendMessage $0 ${WM_QUIT_MERVANE} 0 0 $1 /TIMEOUT=5000
-      StrCpy $1 0
-      ${Do}
-        Sleep 200
-        IntOp $1 $1 + 1
-        FindWindow $0 "TForm1" "${WINDOW_CAPTION}"
-        ${If} $0 = 0
-        ${OrIf} $1 >= 50
-          ${ExitDo}
-        ${EndIf}
-      ${Loop}
-      ; The window goes before the process lets go of its file.
-      Sleep 1000
+      ${If} $2 P<> 0
+        System::Call 'kernel32::WaitForSingleObject(p r2, i 30000)'
+        System::Call 'kernel32::CloseHandle(p r2)'
+      ${Else}
+        StrCpy $1 0
+        ${Do}
+          Sleep 200
+          IntOp $1 $1 + 1
+          FindWindow $0 "TForm1" "${WINDOW_CAPTION}"
+          ${If} $0 = 0
+          ${OrIf} $1 >= 50
+            ${ExitDo}
+          ${EndIf}
+        ${Loop}
+        Sleep 1000
+      ${EndIf}
     ${EndIf}
+    Pop $2
     Pop $1
     Pop $0
   FunctionEnd

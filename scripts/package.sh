@@ -21,10 +21,10 @@ done
 
 if [ "$nobuild" = 0 ]; then
   "$src/scripts/setup.sh"
-  MERVANE_BUILD="$build" "$src/scripts/build.sh" Mervane
+  MERVANE_BUILD="$build" "$src/scripts/build.sh" --target Mervane
   if [ "$amd64" = 1 ]; then
     MERVANE_BUILD="$x64" MERVANE_ARCH=x86_64 MERVANE_SHIPPED_EXE="$build/Mervane.exe" \
-      "$src/scripts/build.sh" Mervane
+      "$src/scripts/build.sh" --target Mervane
   fi
 fi
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")

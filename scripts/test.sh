@@ -10,6 +10,11 @@ build=${MERVANE_BUILD:-$src/build}
 # Where no 32-bit code runs, the shipped build above only proves that it
 # compiles, and the tests run against a 64-bit build of the same sources.
 mv_use_runnable_build test
+# A whole run there ends with the shipped program in the emulated guest. Its image, when this
+# machine has none yet, is mostly downloads and unpacking: make it while the other tests run.
+if [ $# -eq 0 ] && [ "$build" != "${MERVANE_BUILD:-$src/build}" ]; then
+  "$src/scripts/guest-image.sh" > "$build/guest-image.log" 2>&1 &
+fi
 cd "$build"
 # One X server for the whole run; every Wine prefix of the run uses it.
 exec xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure "$@"

@@ -4,11 +4,11 @@
 . "$(dirname "$0")/lib.sh"
 
 MACHINE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\policies\Explorer'
-USER='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\policies\Explorer'
+USER_KEY='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\policies\Explorer'
 VALUE=NoDriveTypeAutoRun
 
 # policy: the value in the machine's scope and in the user's.
-policy() { printf '%s %s' "$(reg_dword "$MACHINE" $VALUE)" "$(reg_dword "$USER" $VALUE)"; }
+policy() { printf '%s %s' "$(reg_dword "$MACHINE" $VALUE)" "$(reg_dword "$USER_KEY" $VALUE)"; }
 
 # expect BOXES POLICY WHAT: the boxes (checked/enabled) and the registry after WHAT.
 expect() {
@@ -30,8 +30,8 @@ expect_file "$USERDIR/Mervane.ini" "$ini"
 # Later starts show the machine's value (the user's 0x20 would tick all but
 # CD-ROM) and write what they show back to both scopes.
 later_start() {
-  wine reg add "$MACHINE" /v $VALUE /t "$1" /d "$2" /f >/dev/null 2>&1 || fail "reg add failed"
-  wine reg add "$USER" /v $VALUE /t REG_DWORD /d 0x20 /f >/dev/null 2>&1 || fail "reg add failed"
+  winreg add "$MACHINE" /v $VALUE /t "$1" /d "$2" /f >/dev/null 2>&1 || fail "reg add failed"
+  winreg add "$USER_KEY" /v $VALUE /t REG_DWORD /d 0x20 /f >/dev/null 2>&1 || fail "reg add failed"
   start_shown
   expect "$3" "$4" "$1 $2"
   quit_mervane
@@ -44,25 +44,25 @@ later_start REG_DWORD 0x1C3 11110/11111 "0xc3 0xc3"
 later_start REG_BINARY 91000000 00000/11111 "0xff 0xff"
 
 # Without a machine key the user's value counts; without either, the mask is 0.
-wine reg delete "$MACHINE" /f >/dev/null 2>&1 || fail "reg delete failed"
-wine reg add "$USER" /v $VALUE /t REG_DWORD /d 0x91 /f >/dev/null 2>&1 || fail "reg add failed"
+winreg delete "$MACHINE" /f >/dev/null 2>&1 || fail "reg delete failed"
+winreg add "$USER_KEY" /v $VALUE /t REG_DWORD /d 0x91 /f >/dev/null 2>&1 || fail "reg add failed"
 start_shown
 expect 11101/11111 "0x10 0x10" "user scope only"
 quit_mervane
-wine reg delete "$MACHINE" /f >/dev/null 2>&1 || fail "reg delete failed"
-wine reg delete "$USER" /f >/dev/null 2>&1 || fail "reg delete failed"
+winreg delete "$MACHINE" /f >/dev/null 2>&1 || fail "reg delete failed"
+winreg delete "$USER_KEY" /f >/dev/null 2>&1 || fail "reg delete failed"
 start_shown
 expect 11111/11111 "0x0 0x0" "no key"
 quit_mervane
 
 # LockSettings: shown, never written, not clickable.
 crlf '[General]' 'Locked=1' > "$APPDIR/Mervane.ini"
-wine reg add "$MACHINE" /v $VALUE /t REG_DWORD /d 0x91 /f >/dev/null 2>&1 || fail "reg add failed"
-wine reg delete "$USER" /f >/dev/null 2>&1 || fail "reg delete failed"
+winreg add "$MACHINE" /v $VALUE /t REG_DWORD /d 0x91 /f >/dev/null 2>&1 || fail "reg add failed"
+winreg delete "$USER_KEY" /f >/dev/null 2>&1 || fail "reg delete failed"
 start_shown
 expect 11101/00000 "0x91 " "locked"
 driver press TForm1 "$TITLE" Remote && fail "a locked box could be clicked"
-wine reg query "$USER" >/dev/null 2>&1 && fail "the locked start created the user's key"
+winreg query "$USER_KEY" >/dev/null 2>&1 && fail "the locked start created the user's key"
 quit_mervane
 expect_file "$USERDIR/Mervane.ini" "$ini"
 [ ! -e "$USERDIR/Mervane.log" ] || fail "something was logged"

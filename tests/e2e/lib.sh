@@ -34,10 +34,14 @@ start_mervane() {
   MERVANE_PID=$!
 }
 
+# Every time limit stretched N times with MERVANE_SLOW=N (the driver reads it
+# too), for a machine that emulates the processor.
+SLOW=${MERVANE_SLOW:-1}
+
 # wait_exit [PID] [SECONDS]: the process ends within SECONDS (default 20).
 wait_exit() {
   local pid=${1:-$MERVANE_PID} secs=${2:-20} i
-  for ((i = 0; i < secs * 10; i++)); do
+  for ((i = 0; i < secs * 10 * SLOW; i++)); do
     kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null || true; return 0; }
     sleep 0.1
   done
@@ -46,7 +50,46 @@ wait_exit() {
 
 is_running() { kill -0 "${1:-$MERVANE_PID}" 2>/dev/null; }
 
-driver() { wine "C:\\tools\\mvdriver.exe" "$@"; }
+# driver ARG...: one command of the driver, answered by one driver process that
+# stays for the whole scenario ("serve"), since each start of a Wine process
+# costs a second or more (several under emulation). Its pipes are named, so
+# that a call inside $(...) reaches the same process; each is opened
+# read-write by the server, so that neither side ever blocks on opening.
+DRIVER_IN="$PREFIX/driver.in" DRIVER_OUT="$PREFIX/driver.out"
+driver() {
+  local line out="" code="" fd
+  # Typed keys and sent messages get a process of their own, as a user's input
+  # comes from outside: seen under Wine 8, a driver that stays after them makes
+  # later Shift+Tabs go astray and the tray icon's menu close at once.
+  case $1 in
+    keys | send) wine "C:\\tools\\mvdriver.exe" "$@"; return ;;
+  esac
+  if [ ! -p "$DRIVER_IN" ]; then
+    mkfifo "$DRIVER_IN" "$DRIVER_OUT"
+    wine "C:\\tools\\mvdriver.exe" serve <>"$DRIVER_IN" 1<>"$DRIVER_OUT" 2>>"$PREFIX/driver.log" &
+  fi
+  (IFS=$'\t'; printf '%s\n' "$*") >"$DRIVER_IN"
+  exec {fd}<>"$DRIVER_OUT"
+  while IFS= read -r -t $((120 * SLOW)) -u "$fd" line; do
+    if [ "${line:0:1}" = $'\x04' ]; then
+      code=${line:1}
+      break
+    fi
+    out+=$line$'\n'
+  done
+  exec {fd}<&-
+  [ -n "$code" ] || { echo "mvdriver gave no answer to: $*" >&2; return 2; }
+  # The server adds one line feed after what the command printed.
+  printf '%s' "${out%$'\n'}"
+  return "$code"
+}
+
+# driver_stop: ends the driver's process (before waiting for the prefix to empty).
+driver_stop() {
+  [ -p "$DRIVER_IN" ] || return 0
+  printf 'quit\n' >"$DRIVER_IN"
+  rm -f "$DRIVER_IN" "$DRIVER_OUT"
+}
 
 wait_main_window() { driver wait TForm1 "$TITLE" "${1:-20000}" >/dev/null || fail "main window did not appear"; }
 
@@ -145,30 +188,35 @@ volume_id() {
   printf '%s' "${v%\\}"
 }
 
+# winreg ARG...: reg.exe on the registry as 64-bit programs see it, where the program keeps
+# its machine keys on 64-bit Windows; a 32-bit Wine would otherwise run the 32-bit reg.exe,
+# which sees HKLM\Software through its 32-bit view.
+winreg() { wine reg "$@" /reg:64; }
+
 # reg_add KEY [VALUE DATA]: creates KEY (with a string value) in the prefix's registry.
 reg_add() {
   if [ $# -ge 3 ]; then
-    wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 failed"
+    winreg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 failed"
   else
-    wine reg add "$1" /f >/dev/null 2>&1 || fail "reg add $1 failed"
+    winreg add "$1" /f >/dev/null 2>&1 || fail "reg add $1 failed"
   fi
 }
 
 # reg_subkeys KEY: the names of KEY's direct subkeys, one a line; fails when KEY is missing.
 reg_subkeys() {
   local out
-  out=$(wine reg query "$1" 2>/dev/null | tr -d '\r') || return 1
+  out=$(winreg query "$1" 2>/dev/null | tr -d '\r') || return 1
   printf '%s\n' "$out" | grep '^HKEY_' | tail -n +2 | sed 's|.*\\||'
 }
 
 # reg_value KEY NAME: the data of a string value.
 reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+  winreg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
 }
 
 # reg_dword KEY NAME: the data of a DWORD value as reg prints it (0x10); empty for another type.
 reg_dword() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_DWORD *//p"
+  winreg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_DWORD *//p"
 }
 
 # use_wine_desktop [SIZE]: from then on every program of the prefix, the driver
@@ -180,13 +228,14 @@ use_wine_desktop() {
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"Default\"=\"${1:-800x600}\"" \
     > "$PREFIX/drive_c/desktop.reg"
   wine regedit /S 'C:\desktop.reg' || fail "regedit could not set the Wine desktop"
+  driver_stop
   wineserver -w
 }
 
 # wait_visible CLASS CAPTION [SECONDS]: such a window is shown within SECONDS (default 10).
 wait_visible() {
   local i
-  for ((i = 0; i < ${3:-10} * 5; i++)); do
+  for ((i = 0; i < ${3:-10} * 5 * SLOW; i++)); do
     [ "$(driver visible "$1" "$2")" = "1" ] && return 0
     sleep 0.2
   done

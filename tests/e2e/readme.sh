@@ -5,7 +5,7 @@
 
 # A fresh Wine prefix has the txtfile class but, unlike Windows, no .txt
 # extension pointing to it.
-wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f >/dev/null 2>&1 || fail "could not associate .txt"
+winreg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f >/dev/null 2>&1 || fail "could not associate .txt"
 mkdir -p "$USERDIR"
 crlf '[General]' 'RunMinimized=0' > "$USERDIR/Mervane.ini"
 start_mervane

@@ -4,13 +4,13 @@
 . "$(dirname "$0")/lib.sh"
 
 MACHINE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
-USER='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+USER_KEY='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 ANY="Run program when any user logon"
 CURRENT="Run program when current user logon"
 COMMAND='"C:\Mervane\Mervane.exe"'
 
 # entries: the data of both entries, machine first, empty for none.
-entries() { printf '%s|%s' "$(reg_value "$MACHINE" Mervane || true)" "$(reg_value "$USER" Mervane || true)"; }
+entries() { printf '%s|%s' "$(reg_value "$MACHINE" Mervane || true)" "$(reg_value "$USER_KEY" Mervane || true)"; }
 # expect BOXES ENTRIES WHAT: the boxes (checked/enabled) and the registry after WHAT.
 expect() {
   local boxes now
@@ -20,10 +20,10 @@ expect() {
 }
 
 # Neither entry, and no Run key for the user: the key is made, nothing written.
-wine reg delete "$USER" /f >/dev/null 2>&1 || fail "reg delete failed"
+winreg delete "$USER_KEY" /f >/dev/null 2>&1 || fail "reg delete failed"
 start_shown
 expect 00/11 "|" "no entries"
-wine reg query "$USER" >/dev/null 2>&1 || fail "the user's Run key was not created"
+winreg query "$USER_KEY" >/dev/null 2>&1 || fail "the user's Run key was not created"
 # The user's own entry comes and goes with its box.
 driver press TForm1 "$TITLE" "$CURRENT" || fail "could not tick $CURRENT"
 expect 01/11 "|$COMMAND" "$CURRENT ticked"
@@ -37,7 +37,7 @@ quit_mervane
 # Both entries at a start, the machine's pointing elsewhere: it is rewritten
 # with this program's path, and the user's goes.
 reg_add "$MACHINE" Mervane '"C:\Old\Mervane.exe"'
-reg_add "$USER" Mervane '"C:\Old\Mervane.exe"'
+reg_add "$USER_KEY" Mervane '"C:\Old\Mervane.exe"'
 start_shown
 expect 10/10 "$COMMAND|" "both entries"
 quit_mervane
@@ -46,11 +46,11 @@ quit_mervane
 # every-user entry exists, turns back when clicked.
 crlf '[General]' 'Locked=1' > "$APPDIR/Mervane.ini"
 reg_add "$MACHINE" Mervane '"C:\Old\Mervane.exe"'
-reg_add "$USER" Mervane '"C:\Old\Mervane.exe"'
+reg_add "$USER_KEY" Mervane '"C:\Old\Mervane.exe"'
 start_shown
 expect 10/00 '"C:\Old\Mervane.exe"|"C:\Old\Mervane.exe"' "locked, both entries"
 quit_mervane
-wine reg delete "$MACHINE" /v Mervane /f >/dev/null 2>&1 || fail "reg delete failed"
+winreg delete "$MACHINE" /v Mervane /f >/dev/null 2>&1 || fail "reg delete failed"
 start_shown
 expect 01/01 '|"C:\Old\Mervane.exe"' "locked, the user's entry"
 driver press TForm1 "$TITLE" "$CURRENT" || fail "could not click $CURRENT"

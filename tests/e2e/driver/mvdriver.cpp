@@ -48,7 +48,14 @@
 //                                  the target's own message loop sees them; waits until each
 //                                  one is handled
 //
-// A CLASS or CAPTION of "-" matches any.
+//   serve                          takes commands from stdin, one a line with its arguments
+//                                  separated by TABs, and answers each with what it prints, a
+//                                  line feed, and a line of "\x04" and its exit code; ends at the
+//                                  line "quit" or the input's end. Starting a Wine process
+//                                  costs a second or more, and several times that under emulation.
+//
+// A CLASS or CAPTION of "-" matches any. MERVANE_SLOW=N in the environment
+// stretches every time limit N times, for a machine that emulates the processor.
 #include <windows.h>
 #include <psapi.h>
 #include <fcntl.h>
@@ -64,6 +71,17 @@
 static const char *Arg(const char *s) { return strcmp(s, "-") == 0 ? nullptr : s; }
 
 static unsigned long Number(const char *s) { return strtoul(s, nullptr, 0); }
+
+// A time limit in milliseconds, stretched by MERVANE_SLOW.
+static DWORD Ms(unsigned long ms)
+{
+  static const unsigned long slow = [] {
+    const char *text = getenv("MERVANE_SLOW");
+    const unsigned long n = text ? strtoul(text, nullptr, 10) : 1;
+    return n ? n : 1;
+  }();
+  return static_cast<DWORD>(ms * slow);
+}
 
 struct FindData
 {
@@ -206,7 +224,7 @@ static bool IsCheckable(HWND hwnd)
 
 static bool SendWait(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR &result)
 {
-  return ::SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_NORMAL, 10000, &result) != 0;
+  return ::SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_NORMAL, Ms(10000), &result) != 0;
 }
 
 static std::vector<HWND> VisibleThreadWindows(DWORD thread)
@@ -247,7 +265,7 @@ static bool SendAsInput(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   if (!worker.IsValid())
     return false;
   const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < 10000)
+  while (::GetTickCount() - start < Ms(10000))
   {
     if (::WaitForSingleObject(worker.Get(), 20) == WAIT_OBJECT_0)
     {
@@ -321,16 +339,15 @@ static void Settle(HWND hwnd)
     SendWait(hwnd, WM_NULL, 0, 0, result);
 }
 
-int main(int argc, char **argv)
+static int Run(int argc, char **argv)
 {
-  _setmode(_fileno(stdout), _O_BINARY);
   if (argc < 2)
     return Usage();
   const std::string cmd = argv[1];
 
   if (cmd == "wait" && argc == 5)
   {
-    HWND hwnd = WaitFor(Arg(argv[2]), Arg(argv[3]), Number(argv[4]));
+    HWND hwnd = WaitFor(Arg(argv[2]), Arg(argv[3]), Ms(Number(argv[4])));
     if (!hwnd)
       return 1;
     char text[32];
@@ -343,7 +360,7 @@ int main(int argc, char **argv)
     const DWORD start = ::GetTickCount();
     while (!FindAll(Arg(argv[2]), Arg(argv[3])).empty())
     {
-      if (::GetTickCount() - start >= Number(argv[4]))
+      if (::GetTickCount() - start >= Ms(Number(argv[4])))
         return 1;
       ::Sleep(50);
     }
@@ -373,7 +390,7 @@ int main(int argc, char **argv)
     if (cmd == "post")
       return ::PostMessageA(all[0], msg, wp, lp) ? 0 : 1;
     DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutA(all[0], msg, wp, lp, SMTO_NORMAL, 10000, &result))
+    if (!::SendMessageTimeoutA(all[0], msg, wp, lp, SMTO_NORMAL, Ms(10000), &result))
       return 1;
     char text[32];
     snprintf(text, sizeof(text), "%lu\n", static_cast<unsigned long>(result));
@@ -382,7 +399,7 @@ int main(int argc, char **argv)
   }
   if (cmd == "box" && argc == 4)
   {
-    HWND box = WaitFor("#32770", Arg(argv[2]), Number(argv[3]), true);
+    HWND box = WaitFor("#32770", Arg(argv[2]), Ms(Number(argv[3])), true);
     if (!box)
       return 1;
     // The text control of a message box has the id 0xFFFF.
@@ -396,7 +413,7 @@ int main(int argc, char **argv)
     return 0;
   }
   if (cmd == "nobox" && argc == 4)
-    return WaitFor("#32770", Arg(argv[2]), Number(argv[3]), true) ? 1 : 0;
+    return WaitFor("#32770", Arg(argv[2]), Ms(Number(argv[3])), true) ? 1 : 0;
   if (cmd == "boxcount" && argc == 3)
   {
     int count = 0;
@@ -407,7 +424,7 @@ int main(int argc, char **argv)
   }
   if (cmd == "click" && argc == 5)
   {
-    HWND box = WaitFor("#32770", Arg(argv[2]), Number(argv[4]), true);
+    HWND box = WaitFor("#32770", Arg(argv[2]), Ms(Number(argv[4])), true);
     if (!box)
       return 1;
     HWND button = ::GetDlgItem(box, static_cast<int>(ButtonId(argv[3])));
@@ -415,9 +432,9 @@ int main(int argc, char **argv)
       return 1;
     // A posted BM_CLICK is lost across processes under Wine; it must be sent.
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result);
+    ::SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, Ms(10000), &result);
     const DWORD start = ::GetTickCount();
-    while (::IsWindow(box) && ::GetTickCount() - start < 5000)
+    while (::IsWindow(box) && ::GetTickCount() - start < Ms(5000))
       ::Sleep(20);
     return ::IsWindow(box) ? 1 : 0;
   }
@@ -560,10 +577,10 @@ int main(int argc, char **argv)
     for (DWORD_PTR i = 0; i < count; i++)
     {
       DWORD_PTR length = 0;
-      if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, 10000, &length))
+      if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, Ms(10000), &length))
         return 1;
       std::wstring item(length + 1, L'\0');
-      if (!::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), SMTO_NORMAL, 10000,
+      if (!::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), SMTO_NORMAL, Ms(10000),
                                  &length))
         return 1;
       std::string ansi(length * 2 + 1, '\0');
@@ -629,7 +646,7 @@ int main(int argc, char **argv)
     const DWORD start = ::GetTickCount();
     while (::GetForegroundWindow() != top)
     {
-      if (::GetTickCount() - start >= 2000)
+      if (::GetTickCount() - start >= Ms(2000))
         return 1;
       ::Sleep(20);
     }
@@ -643,4 +660,41 @@ int main(int argc, char **argv)
     return 0;
   }
   return Usage();
+}
+
+static int Serve(char *self)
+{
+  for (;;)
+  {
+    std::string line;
+    int c;
+    while ((c = getchar()) != EOF && c != '\n')
+      line += static_cast<char>(c);
+    if ((c == EOF && line.empty()) || line == "quit")
+      return 0;
+    std::vector<std::string> fields;
+    for (size_t from = 0;;)
+    {
+      const size_t tab = line.find('\t', from);
+      fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+      if (tab == std::string::npos)
+        break;
+      from = tab + 1;
+    }
+    std::vector<char *> args{self};
+    for (std::string &field : fields)
+      args.push_back(&field[0]);
+    args.push_back(nullptr);
+    const int code = Run(static_cast<int>(args.size() - 1), args.data());
+    Print("\n\x04" + std::to_string(code) + "\n");
+  }
+}
+
+int main(int argc, char **argv)
+{
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stdin), _O_BINARY);
+  if (argc == 2 && strcmp(argv[1], "serve") == 0)
+    return Serve(argv[0]);
+  return Run(argc, argv);
 }

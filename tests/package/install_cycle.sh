@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# One installer run silently in a fresh prefix as an administrator would: the
+# install (files, shortcut, uninstall entry, the machine Run value), the
+# installed program started, then the silent uninstall, which ends it and
+# leaves the user's settings.
+#   SETUP        the installer to run
+#   SETUP_EXE    the Mervane.exe it must install
+#   PROGRAM_DIR  where it must install, below C:\ ("Program Files\Mervane")
+#   VIEW         32 or 64: the registry view the installer writes its
+#                uninstall entry to, its own width
+# The Run value is looked for in both views: on 64-bit Windows it belongs in
+# the 64-bit one, where the program itself reads and writes it.
+set -euo pipefail
+: "${MERVANE_VERSION:?}" "${SETUP:?}" "${SETUP_EXE:?}" "${PROGRAM_DIR:?}" "${VIEW:?}"
+: "${MVDRIVER_EXE:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
+. "$MERVANE_SCRIPTS/winelib.sh"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+PREFIX="$WINE_ROOT/install-cycle"
+mv_template "$WINE_ROOT/template"
+mv_new_prefix "$WINE_ROOT/template" "$PREFIX"
+export WINEPREFIX="$PREFIX"
+trap 'mv_kill_prefix "$PREFIX"' EXIT
+cd "$PREFIX/drive_c"
+cp "$SETUP" setup.exe
+mkdir -p tools && cp "$MVDRIVER_EXE" tools/mvdriver.exe
+driver() { wine 'C:\tools\mvdriver.exe' "$@"; }
+# reg_value KEY NAME [VIEW]: the data of a value in the registry view VIEW (default: the installer's).
+reg_value() {
+  wine reg query "$1" /v "$2" "/reg:${3:-$VIEW}" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+wait_gone() { local i; for ((i = 0; i < 200 * ${MERVANE_SLOW:-1}; i++)); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
+
+wine 'C:\setup.exe' /S /AUTOSTART=1 || fail "the silent install failed"
+wineserver -w
+INSTDIR="$PREFIX/drive_c/${PROGRAM_DIR//\\//}"
+WININST="C:\\$PROGRAM_DIR"
+LINK="$PREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Mervane.lnk"
+UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mervane'
+RUN='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+cmp -s "$INSTDIR/Mervane.exe" "$SETUP_EXE" || fail "Mervane.exe not installed in $WININST"
+for f in Readme.ENU.txt Mervane.ini.example Uninstall.exe; do
+  [ -f "$INSTDIR/$f" ] || fail "$f not installed"
+done
+[ -f "$LINK" ] || fail "no Start menu shortcut"
+[ "$(reg_value "$UNINSTALL" DisplayName)" = "OSTREL(R) Mervane" ] || fail "uninstall entry: DisplayName"
+[ "$(reg_value "$UNINSTALL" Publisher)" = "Ostrel Software" ] || fail "uninstall entry: Publisher"
+[ "$(reg_value "$UNINSTALL" DisplayVersion)" = "$MERVANE_VERSION" ] || fail "uninstall entry: DisplayVersion"
+[ "$(reg_value "$UNINSTALL" UninstallString)" = "\"$WININST\\Uninstall.exe\"" ] || fail "uninstall entry: UninstallString"
+size=$(reg_value "$UNINSTALL" EstimatedSize)
+[ "$((size))" -gt 0 ] || fail "uninstall entry: EstimatedSize '$size'"
+[ "$(reg_value "$RUN" Mervane 64)" = "\"$WININST\\Mervane.exe\"" ] ||
+  fail "Run value in the 64-bit view: '$(reg_value "$RUN" Mervane 64)'; in the 32-bit view: '$(reg_value "$RUN" Mervane 32)'"
+[ "$VIEW" = 64 ] || [ -z "$(reg_value "$RUN" Mervane 32)" ] || fail "a Run value in the 32-bit view, which the program never reads"
+
+# A user's settings stay when the program goes.
+USERDIR="$PREFIX/drive_c/users/$(id -un)/AppData/Roaming/Ostrel Software/Mervane"
+mkdir -p "$USERDIR"
+printf '[General]\r\nRunMinimized=1\r\n' > "$USERDIR/Mervane.ini"
+
+# The installed program runs; the uninstaller ends it with WM_USER + 1.
+(cd "$INSTDIR" && exec wine "$WININST\\Mervane.exe") &
+pid=$!
+driver wait TForm1 "OSTREL(R) Mervane $MERVANE_VERSION" 20000 >/dev/null || fail "the installed program shows no main window"
+wine "$WININST\\Uninstall.exe" /S || fail "the silent uninstall failed"
+wait_gone "$pid" || fail "the uninstaller did not end the running program"
+wait "$pid" || true
+# The uninstaller runs on as a copy of itself in the temporary folder.
+wineserver -w
+[ ! -e "$INSTDIR" ] || fail "left behind: $(ls "$INSTDIR")"
+[ ! -e "$LINK" ] || fail "the shortcut was not removed"
+wine reg query "$UNINSTALL" "/reg:$VIEW" >/dev/null 2>&1 && fail "the uninstall entry was not removed"
+[ -z "$(reg_value "$RUN" Mervane 64)" ] || fail "the Run value was not removed"
+[ -f "$USERDIR/Mervane.ini" ] || fail "the user's settings were removed"
+echo "install cycle of $(basename "$SETUP"): ok"
