@@ -15,6 +15,14 @@
 #include "protection/DriveInspection.h"
 #include "protection/MenuCache.h"
 
+// One inspection as the program runs it, its log entry included.
+static void InspectAndLog(const std::string &root, const TSettings &settings, const std::string &quarantine = {})
+{
+  const TInspectionResult result = InspectDrive(root, settings, quarantine);
+  if (!result.Report.empty())
+    Report(result.Report);
+}
+
 namespace
 {
 const char *const Root = "E:\\";
@@ -144,7 +152,7 @@ int main()
 
   // (a) No Autorun.inf: one existence test.
   ::DeleteFileA("E:\\Autorun.inf");
-  Row("(a) no Autorun.inf", Measure(runs, [] {}, [] { InspectDrive(Root, Record); }, [] { BareExists("E:\\Autorun.inf"); }));
+  Row("(a) no Autorun.inf", Measure(runs, [] {}, [] { InspectAndLog(Root, Record); }, [] { BareExists("E:\\Autorun.inf"); }));
 
   // (b) An accepted Autorun.inf: existence, one read, the look-up, one log entry.
   WriteFileBytes("E:\\Autorun.inf", AutorunText);
@@ -152,7 +160,7 @@ int main()
   {
     Fill(Record.UserExceptions, count);
     const ExceptionList &list = Record.UserExceptions;
-    const Timing t = Measure(runs / 4, [] {}, [] { InspectDrive(Root, Record); }, [&list] {
+    const Timing t = Measure(runs / 4, [] {}, [] { InspectAndLog(Root, Record); }, [&list] {
       BareExists("E:\\Autorun.inf");
       // Bodies are held encoded, so the file's text is compared in that form.
       const std::string text = EncodeBody(BareRead("E:\\Autorun.inf"));
@@ -215,13 +223,13 @@ int main()
     }
     BareLog("12/9/2026 6:00:00 AM\t6\t\tAttention!\r\n" + list);
   };
-  Row("(c) 100 Autorun.* files deleted", Measure(runs / 4, prepare, [] { InspectDrive(Root, Record); }, bareCleanup));
+  Row("(c) 100 Autorun.* files deleted", Measure(runs / 4, prepare, [] { InspectAndLog(Root, Record); }, bareCleanup));
   // (d) The same with a copy of each file kept first, each run in a folder of
   // its own.
   Row("(d) the same, copies kept in quarantine",
-      Measure(runs / 4, prepare, [] { InspectDrive(Root, Record, QuarantineFolder); }, bareCleanup));
+      Measure(runs / 4, prepare, [] { InspectAndLog(Root, Record, QuarantineFolder); }, bareCleanup));
   prepare();
-  InspectDrive(Root, Record);
+  InspectAndLog(Root, Record);
   WIN32_FIND_DATAA left;
   HANDLE find = ::FindFirstFileA("E:\\Autorun.*", &left);
   if (find != INVALID_HANDLE_VALUE)

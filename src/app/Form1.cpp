@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "InspectionReport.h"
 #include <shellapi.h>
 #include <vector>
 #include "../common/Messages.h"
@@ -505,7 +506,7 @@ void TForm1::InspectReportedItem(const TStShellItem *ShellItem)
 
 void TForm1::InspectRoot(const std::string &root)
 {
-  InspectDrive(root, Settings, Settings.Quarantine ? _paths.QuarantineFolder : std::string());
+  ReportInspection(InspectDrive(root, Settings, Settings.Quarantine ? _paths.QuarantineFolder : std::string()));
 }
 
 void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)

@@ -3,7 +3,6 @@
 #include "Quarantine.h"
 #include "../common/Messages.h"
 #include "../exceptions/ExceptionRecords.h"
-#include "../log/Report.h"
 #include "../platform/ErrorModeScope.h"
 #include "../platform/FileFind.h"
 #include "../platform/PathText.h"
@@ -44,15 +43,23 @@ UINT DriveTypeOf(const std::string &root)
   return ::GetDriveTypeA(volume);
 }
 
+static bool NameIsGone(const std::string &path)
+{
+  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 bool DeleteFileForced(const std::string &path)
 {
   if (::DeleteFileA(path.c_str()))
-    return true;
+    return NameIsGone(path);
   if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
     return false;
   if (!::SetFileAttributesA(path.c_str(), 0))
     return false;
-  return ::DeleteFileA(path.c_str()) != FALSE;
+  return ::DeleteFileA(path.c_str()) && NameIsGone(path);
 }
 
 bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
@@ -125,34 +132,34 @@ std::string BuildInspectionReport(const std::string &root, const std::string &fi
   return report;
 }
 
-void InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder)
+TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder)
 {
+  TInspectionResult result;
   // An empty path would make the search, and the deletions, relative to the
   // current directory.
   if (root.empty())
-    return;
+    return result;
   const std::string filePath = AutorunPathOf(root);
-  bool exists = false;
   try
   {
-    exists = AutorunFileExists(filePath);
+    result.Found = AutorunFileExists(filePath);
   }
   catch (...)
   {
   }
-  if (!exists)
-    return;
+  if (!result.Found)
+    return result;
 
-  std::string acceptedName;
-  if (FindException(filePath, &acceptedName, settings.UserExceptions, settings.CommonExceptions))
+  if (FindException(filePath, &result.AcceptedName, settings.UserExceptions, settings.CommonExceptions))
   {
-    Report(FormatText(LoadMessage(IDS_LISTED_IN_EXCEPTIONS), {filePath, acceptedName}));
-    return;
+    result.Accepted = true;
+    result.Report = FormatText(LoadMessage(IDS_LISTED_IN_EXCEPTIONS), {filePath, result.AcceptedName});
+    return result;
   }
 
   const std::string volumeId = VolumeIdOf(root);
   const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
-  InspectionOutcome outcome;
+  InspectionOutcome &outcome = result.Outcome;
   TQuarantine quarantine(quarantineFolder, root);
   outcome.MenuItemsApplicable = IsVolumeRoot(root);
 
@@ -184,8 +191,7 @@ void InspectDrive(const std::string &root, const TSettings &settings, const std:
     }
   }
 
-  const std::string report = BuildInspectionReport(root, filePath, flags, outcome);
-  Report(report);
-  if (flags.InformUser)
-    ::MessageBoxA(nullptr, report.c_str(), ProductTitle, MB_OK | MB_ICONWARNING);
+  result.Report = BuildInspectionReport(root, filePath, flags, outcome);
+  result.InformUser = flags.InformUser;
+  return result;
 }

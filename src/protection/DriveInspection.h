@@ -10,7 +10,10 @@ DriveKind DriveKindOf(UINT driveType);
 // volume it lies on, not "no root directory".
 UINT DriveTypeOf(const std::string &root);
 // Deletes the file; when that fails and its attributes can be read, clears
-// them (read-only, hidden, system) and tries once more. True when it went.
+// them (read-only, hidden, system) and tries once more. True when its name is
+// gone: a deletion the system reports done may be only pending (another
+// handle open with delete sharing) or undone by the file system, and then
+// the file is still there.
 bool DeleteFileForced(const std::string &path);
 // Deletes every file matching `pattern`, directories and volume labels
 // skipped; `deleted` receives the full paths of the files that went, with
@@ -43,9 +46,21 @@ struct InspectionOutcome
 std::string BuildInspectionReport(const std::string &root, const std::string &filePath,
                                   const BehaviourFlags &flags, const InspectionOutcome &outcome);
 
+// What one inspection found and did. Nothing of it has been logged or shown:
+// the caller writes `Report` to the log, and shows it too when `InformUser`.
+struct TInspectionResult
+{
+  bool Found = false;    // an Autorun.inf was there
+  bool Accepted = false; // ... and it is on a list of accepted files
+  std::string AcceptedName;
+  InspectionOutcome Outcome; // the actions taken, for a file not accepted
+  std::string Report;        // the log entry; empty when nothing was found
+  bool InformUser = false;
+};
+
 // Inspects one drive root (or shared folder) with the given settings' flags
-// and exception lists: an accepted Autorun.inf is only logged; any other one
-// gets the actions its drive kind's flags select, a log entry and, with
-// InformUser, a warning box. With a `quarantineFolder`, every file is copied
-// there before it is deleted (see TQuarantine).
-void InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder = {});
+// and exception lists: an accepted Autorun.inf is only reported; any other one
+// gets the actions its drive kind's flags select. With a `quarantineFolder`,
+// every file is copied there before it is deleted (see TQuarantine).
+TInspectionResult InspectDrive(const std::string &root, const TSettings &settings,
+                               const std::string &quarantineFolder = {});

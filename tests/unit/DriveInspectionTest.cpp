@@ -5,6 +5,7 @@
 #include "log/Logger.h"
 #include "log/Report.h"
 #include "protection/DriveInspection.h"
+#include "app/InspectionReport.h"
 #include "protection/MenuCache.h"
 #include "protection/Quarantine.h"
 
@@ -47,7 +48,7 @@ protected:
   std::vector<std::string> Inspect(const std::string &root)
   {
     BoxWatcher watcher;
-    InspectDrive(root, settings);
+    ReportInspection(InspectDrive(root, settings));
     return watcher.Stop();
   }
   static std::vector<std::string> Logged() { return LogMessages(ReadBytes(kLogPath)); }
@@ -202,7 +203,7 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
   CFile held;
   ASSERT_TRUE(held.Open(order[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
 
-  InspectDrive("I:\\", settings);
+  ReportInspection(InspectDrive("I:\\", settings));
   held.Close();
   EXPECT_EQ(Logged(), std::vector<std::string>{Warning("I:\\") +
                                                "\r\n\r\nI:\\Autorun.inf file was deleted\r\n\r\nCannot delete all "
@@ -223,13 +224,13 @@ TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
 {
   settings.Flags[dkRemovable] = BehaviourFlags{true, false, false, false};
   ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]"));
-  InspectDrive("E:\\", settings);
+  ReportInspection(InspectDrive("E:\\", settings));
   EXPECT_FALSE(KeyExists(CacheKey("E:\\")));
 
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell\\AutoRun"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Locked"));
   SetRegistryDenyHook(DenyDeletingLocked);
-  InspectDrive("E:\\", settings);
+  ReportInspection(InspectDrive("E:\\", settings));
   SetRegistryDenyHook(nullptr);
   EXPECT_FALSE(KeyExists(CacheKey("E:\\") + "\\Shell"));
   EXPECT_TRUE(KeyExists(CacheKey("E:\\") + "\\Locked"));
@@ -309,4 +310,21 @@ TEST(DriveInspectionQuarantine, NamesAndTheSizeBound)
     EmptyFolder(folder);
   ::RemoveDirectoryA(q.c_str());
   ::DeleteFileA("E:\\Autorun.bin");
+}
+
+// Another handle open with delete sharing: the system accepts the deletion, but
+// the name stays until that handle is closed, so the file is not gone.
+TEST_F(DriveInspectionTest, ADeletionLeftPendingIsReportedAsFailed)
+{
+  settings.Flags[dkRemovable] = BehaviourFlags{false, false, true, false};
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]"));
+  CFile held;
+  ASSERT_TRUE(held.Open("E:\\Autorun.inf", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        OPEN_EXISTING));
+  const TInspectionResult result = InspectDrive("E:\\", settings);
+  held.Close();
+  EXPECT_TRUE(result.Found);
+  EXPECT_FALSE(result.Outcome.AutorunInfDeleted);
+  EXPECT_EQ(result.Report, Warning("E:\\") + "\r\n\r\nCannot delete E:\\Autorun.inf file. DANGER!!!");
+  EXPECT_FALSE(result.InformUser);
 }
