@@ -11,9 +11,10 @@ build=${MERVANE_BUILD:-$src/build}
 # compiles, and the tests run against a 64-bit build of the same sources.
 mv_use_runnable_build test
 # A whole run there ends with the shipped program in the emulated guest. Its image, when this
-# machine has none yet, is mostly downloads and unpacking: make it while the other tests run.
+# machine has none yet, is mostly downloads and unpacking: make it while the other tests run,
+# at the lowest priority, since those tests wait for windows and files with time limits.
 if [ $# -eq 0 ] && [ "$build" != "${MERVANE_BUILD:-$src/build}" ]; then
-  "$src/scripts/guest-image.sh" > "$build/guest-image.log" 2>&1 &
+  nice -n 19 ionice -c 3 "$src/scripts/guest-image.sh" > "$build/guest-image.log" 2>&1 &
 fi
 cd "$build"
 # One X server for the whole run; every Wine prefix of the run uses it.

@@ -37,7 +37,7 @@ expect_dialog "" -1 ""
 [ "$(driver focus TForm2 "$DLG")" = "ListBox" ] || fail "the list does not have the focus"
 for name in Edit Add Delete OK Cancel ListBox; do
   driver keys TForm2 "$DLG" TAB || fail "could not type TAB"
-  [ "$(driver focus TForm2 "$DLG")" = "$name" ] || fail "TAB went to $(driver focus TForm2 "$DLG"), not $name"
+  expect_focus TForm2 "$DLG" "$name" TAB
 done
 
 choose_file 'E:\Autorun.inf'

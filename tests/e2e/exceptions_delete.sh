@@ -27,9 +27,9 @@ B' 0 "a${CR}
 "
 # Tab from the list reaches Delete past the body and Add; Space presses it.
 driver keys TForm2 "$DLG" SHIFT+TAB SHIFT+TAB SHIFT+TAB
-[ "$(driver focus TForm2 "$DLG")" = "ListBox" ] || fail "focus on $(driver focus TForm2 "$DLG"), not the list"
+expect_focus TForm2 "$DLG" ListBox "three SHIFT+TABs"
 driver keys TForm2 "$DLG" TAB TAB TAB
-[ "$(driver focus TForm2 "$DLG")" = "Delete" ] || fail "focus on $(driver focus TForm2 "$DLG"), not Delete"
+expect_focus TForm2 "$DLG" Delete "three TABs"
 driver keys TForm2 "$DLG" SPACE
 expect_dialog 'B' 0 "b${CR}
 "

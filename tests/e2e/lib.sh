@@ -91,6 +91,39 @@ driver_stop() {
   rm -f "$DRIVER_IN" "$DRIVER_OUT"
 }
 
+# expect_saved FILE CONTENT: FILE comes to hold CONTENT within 5 s
+# (a window is hidden before the settings are saved).
+expect_saved() {
+  local i
+  for ((i = 0; i < 50 * SLOW; i++)); do
+    cmp -s "$1" <(restore_crlf "$2") && return 0
+    sleep 0.1
+  done
+  expect_file "$1" "$2"
+}
+
+# expect_focus CLASS CAPTION NAME WHAT: the focus reaches NAME within 5 s. Typed keys
+# travel through the X server, so they may land after the driver has returned.
+expect_focus() {
+  local got="" i
+  for ((i = 0; i < 50 * SLOW; i++)); do
+    got=$(driver focus "$1" "$2") && [ "$got" = "$3" ] && return 0
+    sleep 0.1
+  done
+  fail "$4: focus on $got, not $3"
+}
+
+# eventually EXPECTED WHAT COMMAND...: COMMAND comes to print EXPECTED within 5 s.
+eventually() {
+  local want=$1 what=$2 got="" i
+  shift 2
+  for ((i = 0; i < 50 * SLOW; i++)); do
+    got=$("$@") && [ "$got" = "$want" ] && return 0
+    sleep 0.1
+  done
+  fail "$what (got '$got', not '$want')"
+}
+
 wait_main_window() { driver wait TForm1 "$TITLE" "${1:-20000}" >/dev/null || fail "main window did not appear"; }
 
 # start_shown: starts the program and shows its window; the window answers
@@ -196,9 +229,9 @@ winreg() { wine reg "$@" /reg:64; }
 # reg_add KEY [VALUE DATA]: creates KEY (with a string value) in the prefix's registry.
 reg_add() {
   if [ $# -ge 3 ]; then
-    winreg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 failed"
+    winreg add "$1" /v "$2" /d "$3" /f >/dev/null || fail "reg add $1 failed"
   else
-    winreg add "$1" /f >/dev/null 2>&1 || fail "reg add $1 failed"
+    winreg add "$1" /f >/dev/null || fail "reg add $1 failed"
   fi
 }
 

@@ -43,7 +43,7 @@ hidden() { becomes 0 "$@"; }
 shown() { becomes 1 "$@"; }
 becomes() {
   local i
-  for ((i = 0; i < 20; i++)); do
+  for ((i = 0; i < 50 * SLOW; i++)); do
     [ "$(driver visible "$2" "$3")" = "$1" ] && return 0
     sleep 0.1
   done
@@ -53,7 +53,13 @@ becomes() {
 # expect_dialog NAMES SELECTED BODY: the list's items (one a line), the
 # selected index and the text shown beside them.
 expect_dialog() {
-  local items memo
+  local items memo i
+  # A typed key may still be on its way.
+  for ((i = 0; i < 50 * SLOW; i++)); do
+    items=$(driver items TForm2 "$DLG") && [ "$items" = "$1" ] &&
+      [ "$(driver selected TForm2 "$DLG")" = "$2" ] && break
+    sleep 0.1
+  done
   items=$(driver items TForm2 "$DLG") || fail "no list in the dialog"
   [ "$items" = "$1" ] || fail "the list holds '$items', not '$1'"
   [ "$(driver selected TForm2 "$DLG")" = "$2" ] || fail "selected $(driver selected TForm2 "$DLG"), not $2"
@@ -79,17 +85,6 @@ close_dialog() {
 dialog_closed() {
   hidden TForm2 "$DLG" || fail "the dialog is still shown"
   [ "$(driver enabled TForm1 "$TITLE" -)" = "1" ] || fail "the main window is still blocked"
-}
-
-# expect_saved FILE CONTENT: FILE comes to hold CONTENT within about two
-# seconds (the dialog is hidden before the settings are saved).
-expect_saved() {
-  local i
-  for ((i = 0; i < 20; i++)); do
-    cmp -s "$1" <(restore_crlf "$2") && return 0
-    sleep 0.1
-  done
-  expect_file "$1" "$2"
 }
 
 # quit_mervane: ends the program as another program would ask it to.
