@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times one drive inspection against the bare system calls, under Wine, in a
-# prefix of its own with E: a removable drive on a folder inside it.
+# prefix of its own with E: a removable drive on a folder inside it, and D: a
+# network drive whose every call waits STALL seconds (default 2; a FUSE file
+# system, as a server that is gone).
 # usage: bench/run-inspection-bench.sh
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,9 +13,12 @@ mv_use_runnable_build bench --target inspection_bench >/dev/null
 prefix="$build/wine/bench-inspection"
 mv_template "$build/wine/template"
 mv_new_prefix "$build/wine/template" "$prefix"
-mv_map_drive "$prefix" e floppy
+stalled="$prefix/drives/stalled"
 export WINEPREFIX="$prefix"
-trap 'mv_kill_prefix "$prefix"' EXIT
+trap 'mv_stalled_fs_end "$stalled"; mv_kill_prefix "$prefix"' EXIT
+mv_stalled_fs "$stalled" "${STALL:-2}"
+mv_map_drive "$prefix" d network "$stalled"
+mv_map_drive "$prefix" e floppy
 mkdir -p "$prefix/drive_c/bench"
 cp "$build/bench/inspection_bench.exe" "$prefix/drive_c/bench/"
 cd "$prefix/drive_c"

@@ -98,3 +98,42 @@ mv_win_path() {
   local rel=${2#"$1"/drive_c/}
   printf 'C:\\%s' "${rel//\//\\}"
 }
+
+# mv_stalled_fs DIR SECONDS: mounts, in the background, a file system on DIR
+# (made if missing) on which Mervane waits SECONDS for every read, open and
+# volume query (tests/e2e/stallfs.py); MV_STALLED_PID is its process. Fails
+# when it has not mounted within 10 s.
+mv_stalled_fs() {
+  local here i
+  here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  mkdir -p "$1"
+  /usr/bin/python3 "$here/../tests/e2e/stallfs.py" "$1" "$2" >"$1.log" 2>&1 </dev/null &
+  MV_STALLED_PID=$!
+  for ((i = 0; i < 100; i++)); do
+    mountpoint -q "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# mv_stalled_fs_end DIR: unmounts it at once, calls still waiting on it or not.
+mv_stalled_fs_end() {
+  fusermount3 -uz "$1" 2>/dev/null || true
+  [ -z "${MV_STALLED_PID:-}" ] || kill -9 "$MV_STALLED_PID" 2>/dev/null || true
+}
+
+# mv_display: a virtual X display when there is none; MV_XVFB_PID is its
+# server (empty when DISPLAY was set already).
+mv_display() {
+  local n
+  MV_XVFB_PID=""
+  [ -z "${DISPLAY:-}" ] || return 0
+  for n in $(seq 130 160); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
+  Xvfb ":$n" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  MV_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for ((n = 0; n < 50; n++)); do
+    [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && return 0
+    sleep 0.1
+  done
+}

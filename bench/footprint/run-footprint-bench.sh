@@ -23,15 +23,8 @@ cp "$build/Mervane.exe" "$prefix/drive_c/Mervane/"
 cp "$build/bench/footprint/minimal_window.exe" "$build/tests/mvdriver.exe" "$prefix/drive_c/tools/"
 cd "$prefix/drive_c"
 
-xvfb_pid=""
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 130 160); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
-  Xvfb ":$n" -screen 0 1024x768x24 >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  sleep 1
-fi
-trap 'mv_kill_prefix "$prefix"; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
+mv_display
+trap 'mv_kill_prefix "$prefix"; [ -z "$MV_XVFB_PID" ] || kill "$MV_XVFB_PID"' EXIT
 
 drv() { wine 'C:\tools\mvdriver.exe' "$@"; }
 

@@ -1,5 +1,5 @@
 #include "Form1.h"
-#include "InspectionReport.h"
+#include "CrossThread.h"
 #include <shellapi.h>
 #include <vector>
 #include "../common/Messages.h"
@@ -12,6 +12,7 @@
 #include "../policy/StartupEntries.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveInspection.h"
+#include "../protection/DriveWork.h"
 #include "../shell/ShellNotification.h"
 #include "../shell/TrayIcon.h"
 #include "ProductInfo.h"
@@ -180,8 +181,10 @@ void TForm1::Construct()
   WriteStartupEntries();
   ClearDisabledUserEntry();
 
-  // 15. Every drive present now.
-  ScanDrives([this](const std::string &root) { InspectRoot(root); });
+  // 15. Every drive present now, on the workers: nothing above waits for a drive.
+  StartDriveWork();
+  for (const std::string &root : PresentDriveRoots())
+    InspectRoot(root, true);
 }
 
 bool TForm1::CreateControls()
@@ -504,9 +507,31 @@ void TForm1::InspectReportedItem(const TStShellItem *ShellItem)
   InspectRoot(root);
 }
 
-void TForm1::InspectRoot(const std::string &root)
+void TForm1::StartDriveWork()
 {
-  ReportInspection(InspectDrive(root, Settings, Settings.Quarantine ? _paths.QuarantineFolder : std::string()));
+  const HWND window = _hwnd;
+  _driveWork.reset(new TDriveWork([window] { ::PostMessageA(window, WM_MERVANE_INSPECTED, 0, 0); }));
+}
+
+void TForm1::InspectRoot(const std::string &root, bool onlyIfReadable)
+{
+  if (!_driveWork)
+    return;
+  TDriveJob job;
+  job.Root = root;
+  job.Settings = Settings;
+  if (Settings.Quarantine)
+    job.QuarantineFolder = _paths.QuarantineFolder;
+  job.OnlyIfReadable = onlyIfReadable;
+  _driveWork->Submit(std::move(job));
+}
+
+size_t TForm1::DriveChecksPending() const { return _driveWork ? _driveWork->Pending() : 0; }
+
+void TForm1::WMInspected()
+{
+  if (_driveWork)
+    _reporter.Deliver([this](TInspectionResult &result) { return _driveWork && _driveWork->TakeResult(result); });
 }
 
 void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
@@ -560,6 +585,11 @@ void TForm1::FormDestroy()
   // the window can reach its hook any more.
   ::KillTimer(_hwnd, Timer1);
   StShellNotification1.reset();
+  // A drive that does not answer never holds up the end; only a copy being
+  // written into the quarantine is waited for.
+  _reporter.Stop();
+  if (_driveWork)
+    _driveWork->Abandon();
   if (!SkipSaveOnExit && !_savedAtSessionEnd)
     SaveSettings(Settings, _paths.IniPath);
   _mutex.Close();
@@ -617,6 +647,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_MERVANE_QUIT:
     WMUserQuit();
+    return 0;
+  case WM_MERVANE_INSPECTED:
+    WMInspected();
     return 0;
   default:
     return DefaultHandling(message, wParam, lParam);

@@ -6,14 +6,17 @@
 #include "../settings/Settings.h"
 #include "AppPaths.h"
 #include "Form1Layout.h"
+#include "InspectionReport.h"
 
+class TDriveWork;
 class TFileLogger;
 class TStCustomShellNotification;
 class TStShellNotification;
 class TStShellItem;
 class TStTrayIcon;
 
-// The main window. Its construction is the program's whole start-up.
+// The main window. Its construction is the program's whole start-up; the
+// drives are checked on workers, whose results come back to it.
 class TForm1 : public CWindow
 {
 public:
@@ -27,6 +30,8 @@ public:
   // False when the window itself could not be made: nothing was started.
   bool Created() const { return _hwnd != nullptr; }
   const AppPaths &Paths() const { return _paths; }
+  // Drive checks submitted whose results have not yet come back.
+  size_t DriveChecksPending() const;
   void Close();
 
   // Sets a box from program code. A change of state runs the box's click
@@ -81,13 +86,18 @@ private:
   void StShellNotification1ShellDriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
   void CreateShellNotification();
   void CreateTrayIcon();
-  // Inspects a root with Settings, keeping copies unless the common file said no.
-  void InspectRoot(const std::string &root);
+  // Hands a root to the drive workers with a copy of Settings, keeping copies
+  // unless the common file said no; the result comes back as a message.
+  void InspectRoot(const std::string &root, bool onlyIfReadable = false);
   void InspectReportedItem(const TStShellItem *ShellItem);
+  void StartDriveWork();
+  void WMInspected();
 
   AppPaths _paths;
   CHandle _mutex;
   std::unique_ptr<TFileLogger> _logger;
+  std::unique_ptr<TDriveWork> _driveWork;
+  TInspectionReporter _reporter;
   std::unique_ptr<TStShellNotification> StShellNotification1;
   std::unique_ptr<TStTrayIcon> StTrayIcon1;
   HMENU PopupMenu1 = nullptr;

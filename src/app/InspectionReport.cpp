@@ -3,11 +3,48 @@
 #include "../common/Messages.h"
 #include "../log/Report.h"
 
+namespace
+{
+void ShowWarning(const std::string &text)
+{
+  ::MessageBoxA(nullptr, text.c_str(), ProductTitle, MB_OK | MB_ICONWARNING);
+}
+}
+
 void ReportInspection(const TInspectionResult &result)
 {
   if (result.Report.empty())
     return;
   Report(result.Report);
   if (result.InformUser)
-    ::MessageBoxA(nullptr, result.Report.c_str(), ProductTitle, MB_OK | MB_ICONWARNING);
+    ShowWarning(result.Report);
+}
+
+void TInspectionReporter::TakeAll(const TakeFn &take)
+{
+  TInspectionResult result;
+  while (take(result))
+  {
+    if (result.Report.empty())
+      continue;
+    Report(result.Report);
+    if (result.InformUser && !_stopped)
+      _boxes.push_back(result.Report);
+  }
+}
+
+void TInspectionReporter::Deliver(const TakeFn &take)
+{
+  TakeAll(take);
+  if (_showing)
+    return;
+  _showing = true;
+  while (!_boxes.empty() && !_stopped)
+  {
+    const std::string text = _boxes.front();
+    _boxes.pop_front();
+    ShowWarning(text);
+    TakeAll(take);
+  }
+  _showing = false;
 }

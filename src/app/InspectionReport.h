@@ -1,7 +1,32 @@
 #pragma once
+#include <deque>
+#include <functional>
+#include <string>
 #include "../protection/DriveInspection.h"
 
 // Hands one inspection's result to the user: its log entry, and the warning
 // box when the drive kind's flags ask for one. The box has no owner window:
 // it warns about a drive, not about anything the window is doing.
 void ReportInspection(const TInspectionResult &result);
+
+// Hands results to the user in the order they are taken, on the window's
+// thread: each one's log entry at once, its box after the boxes before it,
+// one box at a time. Results that come while a box is up (its modal loop
+// delivers the note that they are ready, or loses it) are taken when that
+// box closes, if not before.
+class TInspectionReporter
+{
+public:
+  using TakeFn = std::function<bool(TInspectionResult &result)>;
+  // Takes every result `take` gives, then shows the boxes waiting, unless
+  // it is already showing one further out.
+  void Deliver(const TakeFn &take);
+  // No box is shown any more, queued or not: the program is ending.
+  void Stop() { _stopped = true; }
+
+private:
+  void TakeAll(const TakeFn &take);
+  std::deque<std::string> _boxes;
+  bool _showing = false;
+  bool _stopped = false;
+};

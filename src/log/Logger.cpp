@@ -65,7 +65,7 @@ std::string LogTimeStamp()
 
 void TFileLogger::Log(int level, const std::string &category, const std::string &message)
 {
-  TAutoLock hold(_lock);
+  CLock hold(_lock);
   if (level > Threshold)
     return;
   try

@@ -1,25 +1,8 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "../platform/CriticalSection.h"
 #include "../platform/NonCopyable.h"
-
-class TCriticalSection : CNonCopyable
-{
-  CRITICAL_SECTION _section;
-public:
-  TCriticalSection() { ::InitializeCriticalSection(&_section); }
-  ~TCriticalSection() { ::DeleteCriticalSection(&_section); }
-  void Enter() { ::EnterCriticalSection(&_section); }
-  void Leave() { ::LeaveCriticalSection(&_section); }
-};
-
-class TAutoLock : CNonCopyable
-{
-  TCriticalSection &_lock;
-public:
-  explicit TAutoLock(TCriticalSection &lock) : _lock(lock) { _lock.Enter(); }
-  ~TAutoLock() { _lock.Leave(); }
-};
 
 class TAbstractLogger
 {
@@ -43,7 +26,7 @@ public:
   void Log(int level, const std::string &category, const std::string &message) override;
   const std::string &FileName() const { return _fileName; }
 private:
-  TCriticalSection _lock;
+  CCriticalSection _lock;
   std::string _fileName;
 };
 

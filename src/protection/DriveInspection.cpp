@@ -132,7 +132,8 @@ std::string BuildInspectionReport(const std::string &root, const std::string &fi
   return report;
 }
 
-TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder)
+TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder,
+                               CWriteGate *ownWrites)
 {
   TInspectionResult result;
   // An empty path would make the search, and the deletions, relative to the
@@ -160,7 +161,7 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
   const std::string volumeId = VolumeIdOf(root);
   const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
   InspectionOutcome &outcome = result.Outcome;
-  TQuarantine quarantine(quarantineFolder, root);
+  TQuarantine quarantine(quarantineFolder, root, ownWrites);
   outcome.MenuItemsApplicable = IsVolumeRoot(root);
 
   if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)

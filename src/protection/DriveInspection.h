@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include "../platform/WriteGate.h"
 #include "../settings/Settings.h"
 
 DriveKind DriveKindOf(UINT driveType);
@@ -61,6 +62,7 @@ struct TInspectionResult
 // Inspects one drive root (or shared folder) with the given settings' flags
 // and exception lists: an accepted Autorun.inf is only reported; any other one
 // gets the actions its drive kind's flags select. With a `quarantineFolder`,
-// every file is copied there before it is deleted (see TQuarantine).
+// every file is copied there before it is deleted (see TQuarantine); those
+// copies pass `ownWrites` when one is given.
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings,
-                               const std::string &quarantineFolder = {});
+                               const std::string &quarantineFolder = {}, CWriteGate *ownWrites = nullptr);

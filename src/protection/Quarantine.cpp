@@ -108,7 +108,10 @@ std::string AttributeLetters(DWORD attributes)
   return letters.empty() ? "-" : letters;
 }
 
-TQuarantine::TQuarantine(const std::string &folder, const std::string &root) : _folder(folder), _root(root) {}
+TQuarantine::TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate)
+    : _folder(folder), _root(root), _gate(gate)
+{
+}
 
 void TQuarantine::Keep(const std::string &path)
 {
@@ -139,6 +142,7 @@ bool TQuarantine::Open()
   if (_opened)
     return !_current.empty();
   _opened = true;
+  CWriteGatePass pass(_gate);
   ::CreateDirectoryA(_folder.c_str(), nullptr);
   {
     CFindFile find;
@@ -202,46 +206,38 @@ std::string TQuarantine::CopyOf(const std::string &path, const WIN32_FIND_DATAA 
   if (!MakeRoomFor(size))
     return NotKept("quarantine full");
 
-  CFile source, copy;
-  if (!source.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                   OPEN_EXISTING))
-    return NotKept("cannot be read", ::GetLastError());
+  std::vector<char> content;
+  {
+    CFile source;
+    if (!source.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     OPEN_EXISTING))
+      return NotKept("cannot be read", ::GetLastError());
+    std::vector<char> buffer(kChunk);
+    for (;;)
+    {
+      DWORD got = 0;
+      if (!source.Read(buffer.data(), kChunk, got))
+        return NotKept("cannot be read", ::GetLastError());
+      if (got == 0)
+        break;
+      // The file may grow while it is read.
+      if (content.size() + got > QuarantineFileLimit)
+        return NotKept("larger than 16 MiB");
+      content.insert(content.end(), buffer.begin(), buffer.begin() + got);
+    }
+  }
+  CWriteGatePass pass(_gate);
+  CFile copy;
   if (!copy.Open(target.c_str(), GENERIC_WRITE, 0, CREATE_NEW))
     return NotKept("cannot be written", ::GetLastError());
-  std::vector<char> buffer(kChunk);
-  unsigned long long copied = 0;
-  std::string failure;
-  for (;;)
+  if (!(content.empty() || copy.WriteAll(content.data(), static_cast<DWORD>(content.size()))) || !copy.Close())
   {
-    DWORD got = 0;
-    if (!source.Read(buffer.data(), kChunk, got))
-    {
-      failure = NotKept("cannot be read", ::GetLastError());
-      break;
-    }
-    if (got == 0)
-      break;
-    copied += got;
-    // The file may grow while it is read.
-    if (copied > QuarantineFileLimit)
-    {
-      failure = NotKept("larger than 16 MiB");
-      break;
-    }
-    if (!copy.WriteAll(buffer.data(), got))
-    {
-      failure = NotKept("cannot be written", ::GetLastError());
-      break;
-    }
-  }
-  if (failure.empty() && !copy.Close())
-    failure = NotKept("cannot be written", ::GetLastError());
-  if (!failure.empty())
-  {
+    const DWORD error = ::GetLastError();
     copy.Close();
     ::DeleteFileA(target.c_str());
-    return failure;
+    return NotKept("cannot be written", error);
   }
+  const unsigned long long copied = content.size();
   _bytes += copied;
   return name;
 }
@@ -249,6 +245,7 @@ std::string TQuarantine::CopyOf(const std::string &path, const WIN32_FIND_DATAA 
 void TQuarantine::AddOrigin(const std::string &line)
 {
   const std::string text = line + "\r\n";
+  CWriteGatePass pass(_gate);
   CFile origin;
   if (origin.Open((_current + kOriginFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS) &&
       origin.SeekToEnd() && origin.WriteAll(text.data(), static_cast<DWORD>(text.size())))

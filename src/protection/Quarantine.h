@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "../platform/NonCopyable.h"
+#include "../platform/WriteGate.h"
 
 // Copies of the files the protection deletes, so that a false alarm costs
 // nothing. Each inspection that deletes anything gets a sub-folder of its own,
@@ -26,8 +27,10 @@ class TQuarantine : CNonCopyable
 {
 public:
   // `folder` (ending with a backslash) holds the sub-folders; empty keeps
-  // nothing. Nothing is created until the first Keep.
-  TQuarantine(const std::string &folder, const std::string &root);
+  // nothing. Nothing is created until the first Keep. Every write into the
+  // folder passes `gate` when one is given; a file is read whole before its
+  // copy is written, so a drive that stalls never holds the gate.
+  TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate = nullptr);
   // Copies `path` and lists it in Origin.txt, or lists why it was not kept.
   // Never throws and never refuses: the deletion goes ahead whatever happens
   // here. A path kept once in this inspection is not copied again.
@@ -49,6 +52,7 @@ private:
 
   std::string _folder;
   std::string _root;
+  CWriteGate *_gate;
   bool _opened = false; // the sub-folder was tried; _current is empty when it failed
   std::string _current; // the sub-folder, with a backslash
   std::vector<OldFolder> _old; // oldest first

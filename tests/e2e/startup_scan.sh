@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The start-up scan inspects every readable drive in letter order: it cleans
+# The start-up scan inspects every readable drive, each on its own: it cleans
 # the removable E:, only logs the CD-ROM F: (whose default is all off), and
 # skips a letter whose folder is gone without a word.
 . "$(dirname "$0")/lib.sh"
@@ -49,11 +49,10 @@ driver nobox "$PRODUCT" 2000 || fail "a second warning box appeared (F: is a CD-
 
 driver post TForm1 "$TITLE" 1025
 wait_exit || fail "the program did not end"
-expect_log "$USERDIR/Mervane.log" "$(
-  entry 'Attention!' 'There is Autorun.inf file in E:\!' 'It may be hidden but it is there' \
-    "Please check it's content - this can be a virus" '' 'Menu items were removed' '' \
-    'E:\Autorun.inf file was deleted' '' 'All Autorun.* files were deleted:' 'E:\autorun.exe'
-  entry 'Attention!' 'There is Autorun.inf file in F:\!' 'It may be hidden but it is there' \
-    "Please check it's content - this can be a virus"
-)"
+e_entry=$(entry 'Attention!' 'There is Autorun.inf file in E:\!' 'It may be hidden but it is there' \
+  "Please check it's content - this can be a virus" '' 'Menu items were removed' '' \
+  'E:\Autorun.inf file was deleted' '' 'All Autorun.* files were deleted:' 'E:\autorun.exe'; printf x)
+f_entry=$(entry 'Attention!' 'There is Autorun.inf file in F:\!' 'It may be hidden but it is there' \
+  "Please check it's content - this can be a virus"; printf x)
+expect_log "$USERDIR/Mervane.log" "${e_entry%x}${f_entry%x}" "${f_entry%x}${e_entry%x}"
 echo "startup scan: ok"

@@ -45,8 +45,14 @@ shown() {
 
 # menu_item N: right-clicks the icon and clicks the Nth of the menu's two items.
 menu_item() {
-  mouse "$ICON_X" "$ICON_Y" 3
-  wait_visible '#32768' - 5 || fail "a right click on the icon opened no menu"
+  # Seen under Wine 8 on an idle machine: the first right click after the
+  # window went to the tray may open no menu; a user's second one does.
+  local try
+  for try in 1 2 3; do
+    mouse "$ICON_X" "$ICON_Y" 3
+    wait_visible '#32768' - 2 && break
+    [ "$try" -lt 3 ] || fail "three right clicks on the icon opened no menu"
+  done
   local mx my mw mh
   read -r mx my mw mh < <(driver place '#32768' - | tr -d '\r')
   mouse $((X + mx + mw / 2)) $((Y + my + mh * (2 * $1 - 1) / 4)) 1

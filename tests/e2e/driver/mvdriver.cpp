@@ -8,6 +8,7 @@
 //   count CLASS CAPTION            prints how many such top-level windows exist
 //   post CLASS CAPTION MSG [WP LP] PostMessageA
 //   send CLASS CAPTION MSG [WP LP] SendMessageTimeoutA; prints the result
+//   answers CLASS CAPTION MS       the window's thread handles a message within MS
 //   box CAPTION MS                 a message box appears; prints its text
 //   nobox CAPTION MS               no message box appears for MS
 //   click CAPTION BUTTON MS        presses a button of a message box: OK, YES, NO, CANCEL or an id
@@ -396,6 +397,14 @@ static int Run(int argc, char **argv)
     snprintf(text, sizeof(text), "%lu\n", static_cast<unsigned long>(result));
     Print(text);
     return 0;
+  }
+  if (cmd == "answers" && argc == 5)
+  {
+    const std::vector<HWND> all = FindAll(Arg(argv[2]), Arg(argv[3]));
+    DWORD_PTR result = 0;
+    return !all.empty() && ::SendMessageTimeoutA(all[0], WM_NULL, 0, 0, SMTO_NORMAL, Ms(Number(argv[4])), &result)
+               ? 0
+               : 1;
   }
   if (cmd == "box" && argc == 4)
   {

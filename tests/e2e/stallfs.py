@@ -1,0 +1,65 @@
+#!/usr/bin/python3
+# stallfs.py MOUNTPOINT SECONDS: a read-only file system holding one
+# Autorun.inf, on which the program under test waits SECONDS for every read
+# and every volume query, like a mapped drive whose server is gone. Runs in
+# the foreground.
+#
+# Only calls made by a thread of Mervane.exe wait, and of those only reads,
+# opens and volume queries, because of how Wine works: its server opens files
+# for every program of the prefix in one thread, a service process answers
+# every program's volume look-ups, and one lock per process covers every
+# folder listing with the attribute look-ups of its entries. Held up there, a
+# stall would hold up everything else too, where on Windows it holds up only
+# the thread that made the call.
+import stat
+import sys
+import time
+import errno
+
+from fusepy import FUSE, FuseOSError, Operations, fuse_get_context
+
+AUTORUN = b"[autorun]\r\nopen=stalled.exe\r\n"
+
+
+class Stalled(Operations):
+    def __init__(self, seconds):
+        self.seconds = seconds
+        self.started = time.time()
+
+    def _stall(self):
+        try:
+            with open("/proc/%d/comm" % fuse_get_context()[2]) as comm:
+                if comm.read().startswith("Mervane"):
+                    time.sleep(self.seconds)
+        except OSError:
+            pass
+
+    def getattr(self, path, fh=None):
+        base = dict(st_uid=0, st_gid=0, st_atime=self.started, st_mtime=self.started, st_ctime=self.started)
+        if path == "/":
+            return dict(base, st_mode=stat.S_IFDIR | 0o755, st_nlink=2)
+        if path.lower() == "/autorun.inf":
+            return dict(base, st_mode=stat.S_IFREG | 0o644, st_nlink=1, st_size=len(AUTORUN))
+        raise FuseOSError(errno.ENOENT)
+
+    def readdir(self, path, fh):
+        return [".", "..", "Autorun.inf"]
+
+    def open(self, path, flags):
+        self._stall()
+        return 0
+
+    def read(self, path, size, offset, fh):
+        self._stall()
+        return AUTORUN[offset:offset + size]
+
+    def statfs(self, path):
+        self._stall()
+        return dict(f_bsize=4096, f_frsize=4096, f_blocks=1024, f_bfree=1024, f_bavail=1024,
+                    f_files=16, f_ffree=8, f_namemax=255)
+
+
+if __name__ == "__main__":
+    # Nothing cached, so that every call reaches the file system.
+    FUSE(Stalled(float(sys.argv[2])), sys.argv[1], foreground=True, ro=True, nothreads=False,
+         attr_timeout=0, entry_timeout=0, negative_timeout=0)
