@@ -16,7 +16,7 @@ mv_new_prefix "$build/wine/template" "$prefix"
 stalled="$prefix/drives/stalled"
 export WINEPREFIX="$prefix"
 trap 'mv_stalled_fs_end "$stalled"; mv_kill_prefix "$prefix"' EXIT
-mv_stalled_fs "$stalled" "${STALL:-2}"
+mv_stalled_fs "$stalled" "${STALL:-2}" inspection_bench
 mv_map_drive "$prefix" d network "$stalled"
 mv_map_drive "$prefix" e floppy
 mkdir -p "$prefix/drive_c/bench"

@@ -99,15 +99,15 @@ mv_win_path() {
   printf 'C:\\%s' "${rel//\//\\}"
 }
 
-# mv_stalled_fs DIR SECONDS: mounts, in the background, a file system on DIR
-# (made if missing) on which Mervane waits SECONDS for every read, open and
-# volume query (tests/e2e/stallfs.py); MV_STALLED_PID is its process. Fails
-# when it has not mounted within 10 s.
+# mv_stalled_fs DIR SECONDS [PROGRAM]: mounts, in the background, a file
+# system on DIR (made if missing) on which PROGRAM (default Mervane) waits
+# SECONDS for every read, open and volume query (tests/e2e/stallfs.py);
+# MV_STALLED_PID is its process. Fails when it has not mounted within 10 s.
 mv_stalled_fs() {
   local here i
   here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
   mkdir -p "$1"
-  /usr/bin/python3 "$here/../tests/e2e/stallfs.py" "$1" "$2" >"$1.log" 2>&1 </dev/null &
+  /usr/bin/python3 "$here/../tests/e2e/stallfs.py" "$1" "$2" "${3:-Mervane}" >"$1.log" 2>&1 </dev/null &
   MV_STALLED_PID=$!
   for ((i = 0; i < 100; i++)); do
     mountpoint -q "$1" && return 0

@@ -16,7 +16,9 @@
 #include <stdlib.h>
 #include <memory>
 #include <string>
+#include "app/AppPaths.h"
 #include "app/Form1.h"
+#include "app/ProductInfo.h"
 #include "exceptions/ExceptionRecords.h"
 #include "settings/ExceptionEncoding.h"
 
@@ -96,12 +98,22 @@ int main(int argc, char **argv)
   const int reports = argc > 1 ? atoi(argv[1]) : 10000;
   ::OleInitialize(nullptr);
   ::InitCommonControls();
+  // No boxes from the start-up scan either: the user's file says so before the start.
+  const AppPaths paths = ResolveAppPaths(ProgramFilePath());
+  Write(paths.IniPath, "[General]\r\nFirstRun=0\r\nRunMinimized=1\r\nBehaviour=10111011101110111011\r\n");
   std::unique_ptr<TForm1> form(new TForm1());
   if (!form->IsFirstInstance())
   {
     printf("the main window did not start\n");
     return 2;
   }
+  // The start-up scan first: its checks work on the settings of the start.
+  while (form->DriveChecksPending() > 0)
+  {
+    Pump();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  Pump();
   // No boxes, and copies kept as usual; the accepted file is on the user's list.
   for (BehaviourFlags &flags : Settings.Flags)
     flags = BehaviourFlags{true, false, true, true};

@@ -18,7 +18,7 @@ stalled="$prefix/drives/stalled"
 export WINEPREFIX="$prefix"
 mv_display
 trap 'mv_stalled_fs_end "$stalled"; mv_kill_prefix "$prefix"; [ -z "$MV_XVFB_PID" ] || kill "$MV_XVFB_PID"' EXIT
-mv_stalled_fs "$stalled" "${STALL:-0.05}"
+mv_stalled_fs "$stalled" "${STALL:-0.05}" drive_soak
 mv_map_drive "$prefix" d network "$stalled"
 for letter in e f g h; do mv_map_drive "$prefix" "$letter" floppy; done
 mkdir -p "$prefix/drive_c/bench"

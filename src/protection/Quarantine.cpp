@@ -246,8 +246,14 @@ void TQuarantine::AddOrigin(const std::string &line)
 {
   const std::string text = line + "\r\n";
   CWriteGatePass pass(_gate);
-  CFile origin;
-  if (origin.Open((_current + kOriginFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS) &&
-      origin.SeekToEnd() && origin.WriteAll(text.data(), static_cast<DWORD>(text.size())))
+  // Opened once for the inspection: every line is appended at the end.
+  if (!_origin.IsOpen() &&
+      !(_origin.Open((_current + kOriginFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS) &&
+        _origin.SeekToEnd()))
+  {
+    _origin.Close();
+    return;
+  }
+  if (_origin.WriteAll(text.data(), static_cast<DWORD>(text.size())))
     _bytes += text.size();
 }

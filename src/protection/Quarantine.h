@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "../platform/File.h"
 #include "../platform/NonCopyable.h"
 #include "../platform/WriteGate.h"
 
@@ -58,4 +59,5 @@ private:
   std::vector<OldFolder> _old; // oldest first
   unsigned long long _bytes = 0; // in the whole quarantine
   std::vector<std::string> _kept;
+  CFile _origin; // Origin.txt of _current, once a line went in
 };

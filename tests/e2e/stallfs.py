@@ -1,10 +1,11 @@
 #!/usr/bin/python3
-# stallfs.py MOUNTPOINT SECONDS: a read-only file system holding one
-# Autorun.inf, on which the program under test waits SECONDS for every read
-# and every volume query, like a mapped drive whose server is gone. Runs in
-# the foreground.
+# stallfs.py MOUNTPOINT SECONDS [PROGRAM]: a read-only file system holding
+# one Autorun.inf, on which the program under test (PROGRAM, default Mervane:
+# the start of its process name) waits SECONDS for every read, open and
+# volume query, like a mapped drive whose server is gone. Runs in the
+# foreground.
 #
-# Only calls made by a thread of Mervane.exe wait, and of those only reads,
+# Only calls made by a thread of that program wait, and of those only reads,
 # opens and volume queries, because of how Wine works: its server opens files
 # for every program of the prefix in one thread, a service process answers
 # every program's volume look-ups, and one lock per process covers every
@@ -22,14 +23,15 @@ AUTORUN = b"[autorun]\r\nopen=stalled.exe\r\n"
 
 
 class Stalled(Operations):
-    def __init__(self, seconds):
+    def __init__(self, seconds, program):
         self.seconds = seconds
+        self.program = program[:15]  # the kernel keeps 15 characters of a name
         self.started = time.time()
 
     def _stall(self):
         try:
             with open("/proc/%d/comm" % fuse_get_context()[2]) as comm:
-                if comm.read().startswith("Mervane"):
+                if comm.read().startswith(self.program):
                     time.sleep(self.seconds)
         except OSError:
             pass
@@ -61,5 +63,5 @@ class Stalled(Operations):
 
 if __name__ == "__main__":
     # Nothing cached, so that every call reaches the file system.
-    FUSE(Stalled(float(sys.argv[2])), sys.argv[1], foreground=True, ro=True, nothreads=False,
+    FUSE(Stalled(float(sys.argv[2]), sys.argv[3] if len(sys.argv) > 3 else "Mervane"), sys.argv[1], foreground=True, ro=True, nothreads=False,
          attr_timeout=0, entry_timeout=0, negative_timeout=0)
