@@ -101,7 +101,7 @@ mv_win_path() {
 
 # mv_stalled_fs DIR SECONDS [PROGRAM]: mounts, in the background, a file
 # system on DIR (made if missing) on which PROGRAM (default Mervane) waits
-# SECONDS for every read, open and volume query (tests/e2e/stallfs.py);
+# SECONDS for every open and read of a file (tests/e2e/stallfs.py);
 # MV_STALLED_PID is its process. Fails when it has not mounted within 10 s.
 mv_stalled_fs() {
   local here i
@@ -109,6 +109,7 @@ mv_stalled_fs() {
   mkdir -p "$1"
   /usr/bin/python3 "$here/../tests/e2e/stallfs.py" "$1" "$2" "${3:-Mervane}" >"$1.log" 2>&1 </dev/null &
   MV_STALLED_PID=$!
+  disown "$MV_STALLED_PID" 2>/dev/null || true
   for ((i = 0; i < 100; i++)); do
     mountpoint -q "$1" && return 0
     sleep 0.1

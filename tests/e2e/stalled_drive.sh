@@ -4,7 +4,7 @@
 # answers throughout, and the program ends at once, settings saved.
 . "$(dirname "$0")/lib.sh"
 
-STALL=4
+STALL=6
 D="$PREFIX/drives/stalled"
 # The file system goes first: its end answers every call still waiting on it.
 trap 'mv_stalled_fs_end "$D"; mv_kill_prefix "$PREFIX"' EXIT

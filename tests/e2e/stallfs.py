@@ -1,17 +1,16 @@
 #!/usr/bin/python3
 # stallfs.py MOUNTPOINT SECONDS [PROGRAM]: a read-only file system holding
 # one Autorun.inf, on which the program under test (PROGRAM, default Mervane:
-# the start of its process name) waits SECONDS for every read, open and
-# volume query, like a mapped drive whose server is gone. Runs in the
-# foreground.
+# the start of its process name) waits SECONDS for every open and read of a
+# file, like a mapped drive whose server is gone. Runs in the foreground.
 #
-# Only calls made by a thread of that program wait, and of those only reads,
-# opens and volume queries, because of how Wine works: its server opens files
-# for every program of the prefix in one thread, a service process answers
-# every program's volume look-ups, and one lock per process covers every
-# folder listing with the attribute look-ups of its entries. Held up there, a
-# stall would hold up everything else too, where on Windows it holds up only
-# the thread that made the call.
+# Only those calls wait, and only the program's own, because of how Wine
+# works: its server opens files for every program of the prefix in one
+# thread, a service process answers every program's volume look-ups, and
+# within a process one lock covers every folder listing together with the
+# attribute and volume queries Wine makes for it. Held up there, a stall
+# would hold up everything else too, where on Windows it holds up only the
+# thread that made the call.
 import stat
 import sys
 import time
@@ -56,7 +55,6 @@ class Stalled(Operations):
         return AUTORUN[offset:offset + size]
 
     def statfs(self, path):
-        self._stall()
         return dict(f_bsize=4096, f_frsize=4096, f_blocks=1024, f_bfree=1024, f_bavail=1024,
                     f_files=16, f_ffree=8, f_namemax=255)
 
