@@ -531,7 +531,7 @@ size_t TForm1::DriveChecksPending() const { return _driveWork ? _driveWork->Pend
 void TForm1::WMInspected()
 {
   if (_driveWork)
-    _reporter.Deliver([this](TInspectionResult &result) { return _driveWork && _driveWork->TakeResult(result); });
+    _reporter.Deliver([this](TInspectionResult &result) { return _driveWork->TakeResult(result); });
 }
 
 void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)

@@ -13,11 +13,14 @@ void ShowWarning(const std::string &text)
 
 void ReportInspection(const TInspectionResult &result)
 {
-  if (result.Report.empty())
-    return;
-  Report(result.Report);
-  if (result.InformUser)
-    ShowWarning(result.Report);
+  TInspectionReporter reporter;
+  bool taken = false;
+  reporter.Deliver([&](TInspectionResult &next) {
+    if (taken)
+      return false;
+    next = result;
+    return taken = true;
+  });
 }
 
 void TInspectionReporter::TakeAll(const TakeFn &take)

@@ -4,9 +4,10 @@
 #include <string>
 #include "../protection/DriveInspection.h"
 
-// Hands one inspection's result to the user: its log entry, and the warning
-// box when the drive kind's flags ask for one. The box has no owner window:
-// it warns about a drive, not about anything the window is doing.
+// Hands one inspection's result to the user as the reporter below does: its
+// log entry, and the warning box when the drive kind's flags ask for one.
+// The box has no owner window: it warns about a drive, not about anything
+// the window is doing.
 void ReportInspection(const TInspectionResult &result);
 
 // Hands results to the user in the order they are taken, on the window's

@@ -237,8 +237,7 @@ std::string TQuarantine::CopyOf(const std::string &path, const WIN32_FIND_DATAA 
     ::DeleteFileA(target.c_str());
     return NotKept("cannot be written", error);
   }
-  const unsigned long long copied = content.size();
-  _bytes += copied;
+  _bytes += content.size();
   return name;
 }
 
