@@ -7,7 +7,7 @@ mkdir -p "$USERDIR"
 crlf '[General]' 'RunMinimized=0' > "$USERDIR/Mervane.ini"
 start_mervane
 wait_main_window
-[ "$(driver visible TForm1 "$TITLE")" = "1" ] || fail "window not shown with RunMinimized=0"
+wait_visible TForm1 "$TITLE" || fail "window not shown with RunMinimized=0"
 [ "$(driver client TForm1 "$TITLE")" = "424 395" ] || fail "client area is $(driver client TForm1 "$TITLE")"
 
 # Every control in tab order, with its caption, state and place; CD-ROM is

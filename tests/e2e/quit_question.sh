@@ -8,7 +8,7 @@ mkdir -p "$USERDIR"
 cp "$PREFIX/drive_c/pre.ini" "$USERDIR/Mervane.ini"
 start_mervane
 wait_main_window
-[ "$(driver visible TForm1 "$TITLE")" = "1" ] || fail "window not shown with RunMinimized=0"
+wait_visible TForm1 "$TITLE" || fail "window not shown with RunMinimized=0"
 
 driver post TForm1 "$TITLE" 16
 answer_quit_question NO "Closing"
