@@ -16,12 +16,14 @@
 #include "protection/DriveWork.h"
 #include "protection/MenuCache.h"
 
+static TFileLogger *BenchLog = nullptr;
+
 // One inspection as the program runs it, its log entry included.
 static void InspectAndLog(const std::string &root, const TSettings &settings, const std::string &quarantine = {})
 {
   const TInspectionResult result = InspectDrive(root, settings, quarantine);
   if (!result.Report.empty())
-    Report(result.Report);
+    ReportTo(BenchLog, result.Report);
 }
 
 namespace
@@ -143,7 +145,7 @@ int main()
   ::CreateDirectoryA("C:\\bench", nullptr);
   TFileLogger logger(LogPath);
   logger.Threshold = 6;
-  SetReportLogger(&logger);
+  BenchLog = &logger;
   ResetDefaults(Record);
   Record.Flags[dkRemovable].InformUser = false;
   const int runs = 200;
@@ -291,6 +293,6 @@ int main()
     printf("|----------------------------------------------|-----------:|-----------:|------:|\n");
     Row("(e) E: after a network D: that stalls", t);
   }
-  SetReportLogger(nullptr);
+  BenchLog = nullptr;
   return 0;
 }

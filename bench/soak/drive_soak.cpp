@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 #include "app/AppPaths.h"
-#include "app/Form1.h"
+#include "app/Program.h"
 #include "app/ProductInfo.h"
 #include "exceptions/ExceptionRecords.h"
 #include "settings/ExceptionEncoding.h"
@@ -125,24 +125,24 @@ int main(int argc, char **argv)
   // No boxes from the start-up scan either: the user's file says so before the start.
   const AppPaths paths = ResolveAppPaths(ProgramFilePath());
   Write(paths.IniPath, "[General]\r\nFirstRun=0\r\nRunMinimized=1\r\nBehaviour=10111011101110111011\r\n");
-  std::unique_ptr<TForm1> form(new TForm1());
-  if (!form->IsFirstInstance())
+  std::unique_ptr<TProgram> program(new TProgram());
+  if (!program->Start())
   {
     printf("the main window did not start\n");
     return 2;
   }
   // The start-up scan first: its checks work on the settings of the start.
-  while (form->DriveChecksPending() > 0)
+  while (program->DriveChecksPending() > 0)
   {
     Pump();
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   }
   Pump();
   // No boxes, and copies kept as usual; the accepted file is on the user's list.
-  for (BehaviourFlags &flags : Settings.Flags)
+  for (BehaviourFlags &flags : program->Settings().Flags)
     flags = BehaviourFlags{true, false, true, true};
-  Settings.UserExceptions.Add("Accepted", EncodeBody(Accepted));
-  TLogTail log(form->Paths().LogPath);
+  program->Settings().UserExceptions.Add("Accepted", EncodeBody(Accepted));
+  TLogTail log(program->Paths().LogPath);
   const size_t entriesBefore = log.Entries(), entriesOfDBefore = log.EntriesOfD();
 
   int sent = 0, stalledSent = 0, lost = 0, round = 0;
@@ -177,7 +177,7 @@ int main(int argc, char **argv)
         printf("round %d: not every report had its log entry after 30 s\n", round);
         for (int d = 0; d < 4; ++d)
           printf("  %s to go %d, there %d\n", Drives[d], removed[d], Exists(std::string(Drives[d]) + "Autorun.inf"));
-        printf("  checks pending %u, threads %d\n", static_cast<unsigned>(form->DriveChecksPending()), Threads());
+        printf("  checks pending %u, threads %d\n", static_cast<unsigned>(program->DriveChecksPending()), Threads());
         return 1;
       }
       Pump();
@@ -195,7 +195,7 @@ int main(int argc, char **argv)
     }
   }
   // The stalled drive's checks too, so that every report has had its turn.
-  while (form->DriveChecksPending() > 0)
+  while (program->DriveChecksPending() > 0)
   {
     Pump();
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
@@ -220,7 +220,7 @@ int main(int argc, char **argv)
          threadsAtEnd - threadsAt100);
   const bool ok = lost == 0 && entries == static_cast<size_t>(sent);
   printf("%s\n", ok ? "no report lost" : "REPORTS LOST");
-  form.reset();
+  program.reset();
   ::OleUninitialize();
   return ok ? 0 : 1;
 }

@@ -4,27 +4,20 @@
 #include <vector>
 #include "../common/Messages.h"
 #include "../exceptions/Form2.h"
-#include "../log/Logger.h"
-#include "../log/Report.h"
 #include "../platform/Controls.h"
 #include "../platform/PathText.h"
 #include "../policy/AutoPlayPolicy.h"
 #include "../policy/StartupEntries.h"
-#include "../protection/DriveDiscovery.h"
 #include "../protection/DriveInspection.h"
-#include "../protection/DriveWork.h"
 #include "../shell/ShellNotification.h"
 #include "../shell/TrayIcon.h"
 #include "ProductInfo.h"
+#include "Program.h"
 #include "Windowtools.h"
-
-TForm1 *Form1 = nullptr;
-TSettings Settings;
 
 namespace
 {
 const char *const MainWindowClass = "TForm1";
-const char *const MutexName = "MervaneMutexObject";
 const UINT_PTR Timer1 = 1;
 const UINT Timer1Interval = 1000;
 // The tray icon is tried this many times more after its first failure.
@@ -81,10 +74,18 @@ const TControlSpec *SpecOf(int id)
 }
 }
 
-TForm1::TForm1()
+TForm1::TForm1(TProgram &program) : _program(program), _settings(program.Settings())
 {
-  Form1 = this;
-  Construct();
+  const TCreateParams params = MainWindowParams();
+  if (!CreateFor(MainWindowClass, "", params.Style, 0, params.X, params.Y, params.Width, params.Height, nullptr) ||
+      !CreateControls())
+  {
+    if (_hwnd)
+      ::DestroyWindow(_hwnd);
+    return;
+  }
+  CreateShellNotification();
+  CreateTrayIcon();
 }
 
 TForm1::~TForm1()
@@ -97,74 +98,45 @@ TForm1::~TForm1()
     ::DestroyMenu(PopupMenu1);
   if (_font)
     ::DeleteObject(_font);
-  if (Form1 == this)
-    Form1 = nullptr;
 }
 
-void TForm1::Construct()
+void TForm1::SetTitle(const std::string &title)
 {
-  // 1. The window with its controls, hidden, centred for when it is first shown.
-  const TCreateParams params = MainWindowParams();
-  if (!CreateFor(MainWindowClass, "", params.Style, 0, params.X, params.Y, params.Width, params.Height, nullptr) ||
-      !CreateControls())
-  {
-    // Nothing was loaded, so nothing may be saved over the user's file.
-    SkipSaveOnExit = true;
-    if (_hwnd)
-      ::DestroyWindow(_hwnd);
-    return;
-  }
-  CreateShellNotification();
-  CreateTrayIcon();
-
-  // 2.-4. Settings and log paths; the settings folder is made on the way.
-  _paths = ResolveAppPaths(ProgramFilePath());
-
-  // 5. One instance per logon session.
-  _mutex.Attach(::CreateMutexA(nullptr, TRUE, MutexName));
-  if (!_mutex.IsValid() || ::GetLastError() == ERROR_ALREADY_EXISTS)
-  {
-    SkipSaveOnExit = true;
-    CloseAllowed = true;
-    ::PostQuitMessage(0);
-    return;
-  }
-  _firstInstance = true;
-
-  // 6. Title, also the tray icon's hint.
-  const std::string title = WindowTitle();
   ::SetWindowTextA(_hwnd, title.c_str());
   StTrayIcon1->SetHint(title);
+}
 
-  // 7. Logger.
-  _logger.reset(new TFileLogger(_paths.LogPath));
-  _logger->Threshold = MERVANE_LOG_LEVEL;
-  SetReportLogger(_logger.get());
-  CWindow::SetErrorReporter(Report);
+void TForm1::SetErrorReporter(ErrorReporter reporter)
+{
+  StTrayIcon1->SetErrorReporter(reporter);
+  StShellNotification1->SetErrorReporter(reporter);
+  CWindow::SetErrorReporter(std::move(reporter));
+}
 
-  // 8. Settings, and what the lock bits leave enabled.
-  ResetDefaults(Settings);
-  LoadSettings(Settings, _paths.CommonIniPath, _paths.IniPath, Report);
+void TForm1::ShowSettings()
+{
   EnableControls();
-
-  // 9.-10. The boxes.
-  SetChecked(CheckBox12, Settings.RunMinimized);
+  SetChecked(CheckBox12, _settings.RunMinimized);
   ::SendMessageA(Control(ListBox1), LB_SETCURSEL, 0, 0);
   ListBox1Click();
+}
 
-  // 11. The tray icon, tried once a second until the taskbar takes it.
-  if (!Settings.IsLocked(NoTrayIcon))
+void TForm1::Present()
+{
+  // The tray icon, tried once a second until the taskbar takes it.
+  if (!_settings.IsLocked(NoTrayIcon))
     ::SetTimer(_hwnd, Timer1, Timer1Interval, nullptr);
-
-  // 12. Visibility.
-  if (!Settings.RunMinimized)
+  if (!_settings.RunMinimized)
   {
     ::ShowWindow(_hwnd, SW_SHOWNORMAL);
     ::UpdateWindow(_hwnd);
   }
+}
 
-  // 13. AutoPlay: a first run offers its own choice, written as each box changes.
-  if (Settings.FirstRun)
+void TForm1::ApplyPolicies()
+{
+  // AutoPlay: a first run offers its own choice, written as each box changes.
+  if (_settings.FirstRun)
     ShowAutoPlayMask(FirstRunAutoPlayMask);
   else
   {
@@ -174,17 +146,12 @@ void TForm1::Construct()
   }
   WriteAutoPlayPolicy();
 
-  // 14. Start at logon: existing entries are rewritten with this program's path.
+  // Start at logon: existing entries are rewritten with this program's path.
   SuppressStartupClicks = true;
   ReadStartupEntries();
   SuppressStartupClicks = false;
   WriteStartupEntries();
   ClearDisabledUserEntry();
-
-  // 15. Every drive present now, on the workers: nothing above waits for a drive.
-  StartDriveWork();
-  for (const std::string &root : PresentDriveRoots())
-    InspectRoot(root, true);
 }
 
 bool TForm1::CreateControls()
@@ -225,16 +192,16 @@ bool TForm1::CreateControls()
 
 void TForm1::EnableControls()
 {
-  const bool settings = !Settings.IsLocked(LockSettings);
+  const bool settings = !_settings.IsLocked(LockSettings);
   for (TForm1Control box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
                             CheckBox9, CheckBox10, CheckBox11, CheckBox12, Button4, Button2})
     ::EnableWindow(Control(box), settings);
-  const bool quit = !Settings.IsLocked(LockQuit);
+  const bool quit = !_settings.IsLocked(LockQuit);
   ::EnableWindow(Control(Button3), quit);
   ::EnableMenuItem(PopupMenu1, Quit1, MF_BYCOMMAND | (quit ? MF_ENABLED : MF_GRAYED));
   // A user list that could not be read is not in memory: edits made in the
   // dialog could not be saved without losing it, and would be lost silently.
-  ::EnableWindow(Control(Button5), !Settings.IsLocked(LockExceptions) && !Settings.UserExceptionsUnread);
+  ::EnableWindow(Control(Button5), !_settings.IsLocked(LockExceptions) && !_settings.UserExceptionsUnread);
 }
 
 bool TForm1::Checked(TForm1Control box) const
@@ -253,7 +220,7 @@ void TForm1::SetChecked(TForm1Control box, bool checked)
 void TForm1::CreateTrayIcon()
 {
   // Inactive until Timer1 gets it into the notification area.
-  StTrayIcon1.reset(new TStTrayIcon(_hwnd));
+  StTrayIcon1.reset(new TStTrayIcon(_hwnd, _program.Seams().NotifyIcon));
   StTrayIcon1->BeginLoading();
   StTrayIcon1->SetActive(false);
   StTrayIcon1->SetMinimizeToTray(true);
@@ -269,7 +236,7 @@ void TForm1::ListBox1Click()
     return;
   SuppressBehaviourClicks = true;
   for (int m = 0; m < 4; ++m)
-    SetChecked(BehaviourBoxes[m], Settings.Flags[i].*BehaviourMembers[m]);
+    SetChecked(BehaviourBoxes[m], _settings.Flags[i].*BehaviourMembers[m]);
   SuppressBehaviourClicks = false;
 }
 
@@ -281,16 +248,12 @@ void TForm1::CheckBox8Click()
   if (i < 0 || i >= DriveKindCount)
     return;
   for (int m = 0; m < 4; ++m)
-    Settings.Flags[i].*BehaviourMembers[m] = Checked(BehaviourBoxes[m]);
+    _settings.Flags[i].*BehaviourMembers[m] = Checked(BehaviourBoxes[m]);
 }
 
-void TForm1::CheckBox12Click() { Settings.RunMinimized = Checked(CheckBox12); }
+void TForm1::CheckBox12Click() { _settings.RunMinimized = Checked(CheckBox12); }
 
-void TForm1::Button5Click()
-{
-  if (Form2)
-    Form2->Execute(_hwnd, Settings, _paths.IniPath, DirectoryPartOf(ProgramFilePath()), WindowTitle());
-}
+void TForm1::Button5Click() { _program.EditExceptions(_hwnd); }
 
 void TForm1::ShowAutoPlayMask(BYTE mask)
 {
@@ -302,18 +265,18 @@ void TForm1::ShowAutoPlayMask(BYTE mask)
 void TForm1::ReadAutoPlayPolicy()
 {
   BYTE mask = 0;
-  if (ReadAutoPlayMask(mask))
+  if (ReadAutoPlayMask(mask, _program.Seams().RegistryDeny))
     ShowAutoPlayMask(mask);
 }
 
 void TForm1::WriteAutoPlayPolicy()
 {
-  if (Settings.IsLocked(LockSettings))
+  if (_settings.IsLocked(LockSettings))
     return;
   TAutoPlayBoxes boxes{};
   for (int i = 0; i < AutoPlayBoxCount; ++i)
     boxes[i] = Checked(AutoPlayBoxes[i]);
-  const bool written = WriteAutoPlayMask(AutoPlayMaskOf(boxes));
+  const bool written = WriteAutoPlayMask(AutoPlayMaskOf(boxes), _program.Seams().RegistryDeny);
   for (TForm1Control box : AutoPlayBoxes)
     ::EnableWindow(Control(box), written);
 }
@@ -331,23 +294,23 @@ void TForm1::CheckBox3Click()
 void TForm1::ReadStartupEntries()
 {
   bool exists = false;
-  if (ReadStartupEntry(psUser, exists))
+  if (ReadStartupEntry(psUser, exists, _program.Seams().RegistryDeny))
     SetChecked(CheckBox2, exists);
-  if (ReadStartupEntry(psMachine, exists))
+  if (ReadStartupEntry(psMachine, exists, _program.Seams().RegistryDeny))
     SetChecked(CheckBox1, exists);
   ::EnableWindow(Control(CheckBox2), !Checked(CheckBox1));
 }
 
 void TForm1::WriteStartupEntries()
 {
-  if (Settings.IsLocked(LockSettings))
+  if (_settings.IsLocked(LockSettings))
     return;
   const std::string program = ProgramFilePath();
-  const TStartupWrite machine = WriteStartupEntry(psMachine, Checked(CheckBox1), program);
+  const TStartupWrite machine = WriteStartupEntry(psMachine, Checked(CheckBox1), program, _program.Seams().RegistryDeny);
   if (machine == swFailed)
     return;
   ::EnableWindow(Control(CheckBox1), machine == swDone);
-  WriteStartupEntry(psUser, Checked(CheckBox2), program);
+  WriteStartupEntry(psUser, Checked(CheckBox2), program, _program.Seams().RegistryDeny);
 }
 
 void TForm1::CheckBox1Click()
@@ -385,7 +348,7 @@ void TForm1::ClearDisabledUserEntry()
 
 void TForm1::Button1Click()
 {
-  SaveSettings(Settings, _paths.IniPath);
+  _program.SaveSettings();
   ::ShowWindow(_hwnd, SW_HIDE);
 }
 
@@ -406,7 +369,7 @@ void TForm1::Button4Click()
   TSettings defaults;
   ResetDefaults(defaults);
   for (int k = 0; k < DriveKindCount; ++k)
-    Settings.Flags[k] = defaults.Flags[k];
+    _settings.Flags[k] = defaults.Flags[k];
   ::SendMessageA(Control(ListBox1), LB_SETCURSEL, 0, 0);
   ListBox1Click();
 }
@@ -435,7 +398,7 @@ void TForm1::Timer1Timer()
       return;
     ::KillTimer(_hwnd, Timer1);
     const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
-    Report(text);
+    _program.Log(text);
     const std::string title = WindowTitle();
     ::MessageBoxA(_hwnd, text.c_str(), title.c_str(), MB_OK);
   }
@@ -504,34 +467,7 @@ void TForm1::InspectReportedItem(const TStShellItem *ShellItem)
   if (!ShellItem || ShellItem->Path.empty())
     return;
   const std::string root = ShellItem->Path;
-  InspectRoot(root);
-}
-
-void TForm1::StartDriveWork()
-{
-  const HWND window = _hwnd;
-  _driveWork.reset(new TDriveWork([window] { ::PostMessageA(window, WM_MERVANE_INSPECTED, 0, 0); }));
-}
-
-void TForm1::InspectRoot(const std::string &root, bool onlyIfReadable)
-{
-  if (!_driveWork)
-    return;
-  TDriveJob job;
-  job.Root = root;
-  job.Settings = Settings;
-  if (Settings.Quarantine)
-    job.QuarantineFolder = _paths.QuarantineFolder;
-  job.OnlyIfReadable = onlyIfReadable;
-  _driveWork->Submit(std::move(job));
-}
-
-size_t TForm1::DriveChecksPending() const { return _driveWork ? _driveWork->Pending() : 0; }
-
-void TForm1::WMInspected()
-{
-  if (_driveWork)
-    _reporter.Deliver([this](TInspectionResult &result) { return _driveWork->TakeResult(result); });
+  _program.InspectRoot(root);
 }
 
 void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
@@ -569,35 +505,23 @@ bool TForm1::ConfirmQuit()
   const std::string text = LoadMessage(IDS_CONFIRM_QUIT);
   if (::MessageBoxA(_hwnd, text.c_str(), ProductTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
     return false;
-  Report(LoadMessage(IDS_USER_CLOSED));
+  _program.Log(LoadMessage(IDS_USER_CLOSED));
   return true;
 }
 
 void TForm1::FormCloseQuery(bool &canClose)
 {
-  canClose = CloseAllowed || (!Settings.IsLocked(LockQuit) && ConfirmQuit());
+  canClose = CloseAllowed || (!_settings.IsLocked(LockQuit) && ConfirmQuit());
 }
 
 void TForm1::FormDestroy()
 {
-  // No report may reach a handler once the logger is gone. The tray icon
+  // No report may reach a handler once the program has ended. The tray icon
   // outlives the window: it is freed by the destructor, once no message of
   // the window can reach its hook any more.
   ::KillTimer(_hwnd, Timer1);
   StShellNotification1.reset();
-  // A drive that does not answer never holds up the end; only a copy being
-  // written into the quarantine is waited for.
-  _reporter.Stop();
-  if (_driveWork)
-    _driveWork->Abandon();
-  if (!SkipSaveOnExit && !_savedAtSessionEnd)
-    SaveSettings(Settings, _paths.IniPath);
-  _mutex.Close();
-  if (_logger)
-  {
-    SetReportLogger(nullptr);
-    _logger.reset();
-  }
+  _program.End();
 }
 
 LRESULT TForm1::WMQueryEndSession()
@@ -608,12 +532,8 @@ LRESULT TForm1::WMQueryEndSession()
 
 void TForm1::WMEndSession(bool ending)
 {
-  // The process may be ended without the window ever being destroyed: save now.
-  if (ending && !SkipSaveOnExit && !_savedAtSessionEnd)
-  {
-    SaveSettings(Settings, _paths.IniPath);
-    _savedAtSessionEnd = true;
-  }
+  if (ending)
+    _program.SaveAtSessionEnd();
 }
 
 void TForm1::WMUserQuit()
@@ -649,7 +569,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     WMUserQuit();
     return 0;
   case WM_MERVANE_INSPECTED:
-    WMInspected();
+    _program.DeliverInspections();
     return 0;
   default:
     return DefaultHandling(message, wParam, lParam);

@@ -1,37 +1,38 @@
 #pragma once
 #include <memory>
 #include <string>
-#include "../platform/Handle.h"
 #include "../platform/Window.h"
 #include "../settings/Settings.h"
-#include "AppPaths.h"
 #include "Form1Layout.h"
-#include "InspectionReport.h"
 
-class TDriveWork;
-class TFileLogger;
+class TProgram;
 class TStCustomShellNotification;
 class TStShellNotification;
 class TStShellItem;
 class TStTrayIcon;
 
-// The main window. Its construction is the program's whole start-up; the
-// drives are checked on workers, whose results come back to it.
+// The main window: the settings' boxes, the tray icon and its menu, and the
+// shell's reports, which it hands to its program. The program starts it in
+// steps and is called back for everything beyond the window.
 class TForm1 : public CWindow
 {
 public:
-  // Runs the start-up steps; see Construct().
-  TForm1();
+  // The window with its controls, hidden and centred, its tray icon not yet
+  // in the notification area, and the shell reports it listens for.
+  explicit TForm1(TProgram &program);
   ~TForm1() override;
 
-  // False for a second instance (or when the mutex could not be made): the
-  // construction stopped early and the program is to end without a trace.
-  bool IsFirstInstance() const { return _firstInstance; }
-  // False when the window itself could not be made: nothing was started.
+  // False when the window itself could not be made: it is already gone.
   bool Created() const { return _hwnd != nullptr; }
-  const AppPaths &Paths() const { return _paths; }
-  // Drive checks submitted whose results have not yet come back.
-  size_t DriveChecksPending() const;
+  // The steps of the start-up that belong to the window, in their order.
+  void SetTitle(const std::string &title);
+  void SetErrorReporter(ErrorReporter reporter);
+  void ShowSettings();
+  void Present();
+  void ApplyPolicies();
+  // The window closes without the quit question: another instance runs, or
+  // the program was told to end.
+  void AllowClose() { CloseAllowed = true; }
   void Close();
 
   // Sets a box from program code. A change of state runs the box's click
@@ -41,7 +42,6 @@ public:
   HWND Control(TForm1Control id) const { return ::GetDlgItem(_hwnd, id); }
 
 private:
-  void Construct();
   bool CreateControls();
   void EnableControls();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -86,33 +86,18 @@ private:
   void StShellNotification1ShellDriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
   void CreateShellNotification();
   void CreateTrayIcon();
-  // Hands a root to the drive workers with a copy of Settings, keeping copies
-  // unless the common file said no; the result comes back as a message.
-  void InspectRoot(const std::string &root, bool onlyIfReadable = false);
   void InspectReportedItem(const TStShellItem *ShellItem);
-  void StartDriveWork();
-  void WMInspected();
 
-  AppPaths _paths;
-  CHandle _mutex;
-  std::unique_ptr<TFileLogger> _logger;
-  std::unique_ptr<TDriveWork> _driveWork;
-  TInspectionReporter _reporter;
+  TProgram &_program;
+  TSettings &_settings;
   std::unique_ptr<TStShellNotification> StShellNotification1;
   std::unique_ptr<TStTrayIcon> StTrayIcon1;
   HMENU PopupMenu1 = nullptr;
   HFONT _font = nullptr;
   int _iconFailures = 0;
-  bool _firstInstance = false;
   bool CloseAllowed = false;
-  bool SkipSaveOnExit = false;
-  bool _savedAtSessionEnd = false;
   bool SuppressBehaviourClicks = false;
   bool SuppressAutoPlayClicks = false;
   bool SuppressStartupClicks = false;
   bool ClearingUserEntry = false;
 };
-
-extern TForm1 *Form1;
-// The process-wide settings record, from program start to program end.
-extern TSettings Settings;

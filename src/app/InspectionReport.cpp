@@ -1,7 +1,6 @@
 #include "InspectionReport.h"
 #include <windows.h>
 #include "../common/Messages.h"
-#include "../log/Report.h"
 
 namespace
 {
@@ -11,9 +10,9 @@ void ShowWarning(const std::string &text)
 }
 }
 
-void ReportInspection(const TInspectionResult &result)
+void ReportInspection(const TInspectionResult &result, const ReportFn &log)
 {
-  TInspectionReporter reporter;
+  TInspectionReporter reporter(log);
   bool taken = false;
   reporter.Deliver([&](TInspectionResult &next) {
     if (taken)
@@ -30,7 +29,8 @@ void TInspectionReporter::TakeAll(const TakeFn &take)
   {
     if (result.Report.empty())
       continue;
-    Report(result.Report);
+    if (_log)
+      _log(result.Report);
     if (result.InformUser && !_stopped)
       _boxes.push_back(result.Report);
   }

@@ -3,12 +3,13 @@
 #include <functional>
 #include <string>
 #include "../protection/DriveInspection.h"
+#include "../settings/Settings.h"
 
 // Hands one inspection's result to the user as the reporter below does: its
 // log entry, and the warning box when the drive kind's flags ask for one.
 // The box has no owner window: it warns about a drive, not about anything
 // the window is doing.
-void ReportInspection(const TInspectionResult &result);
+void ReportInspection(const TInspectionResult &result, const ReportFn &log);
 
 // Hands results to the user in the order they are taken, on the window's
 // thread: each one's log entry at once, its box after the boxes before it,
@@ -19,6 +20,8 @@ class TInspectionReporter
 {
 public:
   using TakeFn = std::function<bool(TInspectionResult &result)>;
+  // Log entries go to `log`.
+  explicit TInspectionReporter(ReportFn log) : _log(std::move(log)) {}
   // Takes every result `take` gives, then shows the boxes waiting, unless
   // it is already showing one further out.
   void Deliver(const TakeFn &take);
@@ -27,6 +30,7 @@ public:
 
 private:
   void TakeAll(const TakeFn &take);
+  const ReportFn _log;
   std::deque<std::string> _boxes;
   bool _showing = false;
   bool _stopped = false;

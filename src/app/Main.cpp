@@ -2,11 +2,8 @@
 #include <ole2.h>
 #include <commctrl.h>
 #include <exception>
-#include <memory>
-#include "../exceptions/Form2.h"
-#include "../exceptions/Form3.h"
-#include "Form1.h"
 #include "ProductInfo.h"
+#include "Program.h"
 
 static void ShowStartupError(const char *text)
 {
@@ -23,22 +20,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
   ::InitCommonControls();
   try
   {
-    std::unique_ptr<TForm1> mainWindow(new TForm1());
-    // Without its main window the program could never be told to end.
-    if (mainWindow->Created())
-    {
-      std::unique_ptr<TForm3> prompt(new TForm3());
-      std::unique_ptr<TForm2> exceptionsDialog(new TForm2(*prompt));
-      MSG msg;
-      while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
-      {
-        // Tab, Space, Enter and the arrow keys as in a dialog.
-        if (::IsDialogMessageA(mainWindow->Handle(), &msg))
-          continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-      }
-    }
+    TProgram program;
+    if (program.Start())
+      program.Run();
   }
   catch (const std::exception &e)
   {

@@ -8,7 +8,6 @@
 #include "Form2Layout.h"
 #include "Form3.h"
 
-TForm2 *Form2 = nullptr;
 
 namespace
 {
@@ -59,7 +58,6 @@ int SelectionAfterDelete(int deleted, int count)
 
 TForm2::TForm2(TForm3 &prompt) : _prompt(prompt)
 {
-  Form2 = this;
   const std::string caption = std::string(ProductTitle) + ". " + LoadMessage(IDS_EXCEPTIONS_SETUP);
   if (!CreateModal("TForm2", caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, Form2ClientWidth,
                    Form2ClientHeight, Form2FontName, Form2FontPoints, Form2Controls, Form2ControlCount))
@@ -70,8 +68,6 @@ TForm2::TForm2(TForm3 &prompt) : _prompt(prompt)
 
 TForm2::~TForm2()
 {
-  if (Form2 == this)
-    Form2 = nullptr;
 }
 
 bool TForm2::Execute(HWND owner, TSettings &settings, const std::string &iniPath, const std::string &programFolder,

@@ -49,5 +49,3 @@ bool IsAutorunInfName(const std::string &path);
 int SelectionAfterDelete(int deleted, int count);
 // Files larger than this are not taken into the list.
 const unsigned long MaxAcceptedFileSize = 64 * 1024;
-
-extern TForm2 *Form2;

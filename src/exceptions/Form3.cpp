@@ -2,19 +2,10 @@
 #include "../common/Messages.h"
 #include "Form3Layout.h"
 
-TForm3 *Form3 = nullptr;
-
 TForm3::TForm3()
 {
-  Form3 = this;
   CreateModal("TForm3", ProductTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, Form3ClientWidth,
               Form3ClientHeight, Form3FontName, Form3FontPoints, Form3Controls, Form3ControlCount);
-}
-
-TForm3::~TForm3()
-{
-  if (Form3 == this)
-    Form3 = nullptr;
 }
 
 bool TForm3::AskText(HWND owner, const std::string &caption, const std::string &prompt, std::string &answer)

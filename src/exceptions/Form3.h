@@ -7,7 +7,6 @@ class TForm3 : public CModalWindow
 {
 public:
   TForm3();
-  ~TForm3() override;
   // Shows `prompt` under `caption` with an empty field, modally over `owner`.
   // True on OK, with the field's text as typed in `answer`; on Cancel (or the
   // close box) false, with `answer` left alone.
@@ -16,5 +15,3 @@ public:
 private:
   void WMCommand(int id, int code) override;
 };
-
-extern TForm3 *Form3;

@@ -2,12 +2,8 @@
 #include "Logger.h"
 #include "../common/ProgramIds.h"
 
-static TFileLogger *g_logger = nullptr;
-
-void SetReportLogger(TFileLogger *logger) { g_logger = logger; }
-
-void Report(const std::string &text)
+void ReportTo(TFileLogger *logger, const std::string &text)
 {
-  if (g_logger)
-    g_logger->Log(MERVANE_LOG_LEVEL, std::string(), text + "\r\n");
+  if (logger)
+    logger->Log(MERVANE_LOG_LEVEL, std::string(), text + "\r\n");
 }

@@ -1,12 +1,8 @@
 #include "Registry.h"
 
-static RegistryDenyHook g_denyHook = nullptr;
-
-void SetRegistryDenyHook(RegistryDenyHook hook) { g_denyHook = hook; }
-
-static LONG Denied(HKEY parent, const char *path, REGSAM access)
+LONG CKey::Denied(HKEY parent, const char *path, REGSAM access) const
 {
-  return g_denyHook ? g_denyHook(parent, path, access) : ERROR_SUCCESS;
+  return _deny ? _deny(parent, path, access) : ERROR_SUCCESS;
 }
 
 LONG CKey::Open(HKEY parent, const char *path, REGSAM access)

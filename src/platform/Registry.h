@@ -4,6 +4,16 @@
 #include <vector>
 #include "NonCopyable.h"
 
+// Seam for the one condition Wine cannot produce: as root every key opens with
+// full access. A test hands a key a hook that answers ERROR_ACCESS_DENIED for
+// the keys it names; production gives none and every call goes straight to
+// the registry. The hook sees the root key, the path below it and the access
+// wanted, KEY_WOW64_64KEY included; a subkey's delete is asked for as access
+// DELETE with the open key and the subkey's name, a value's write or delete as
+// access KEY_SET_VALUE with the key this one was opened under and the value's
+// name.
+using RegistryDenyHook = LONG (*)(HKEY parent, const char *path, REGSAM access);
+
 // Owner of an open registry key. Every call returns the Win32 result
 // (ERROR_SUCCESS on success). On failure an out-parameter is left unchanged.
 // Reads check the value's type and size, so a REG_BINARY of four bytes is not
@@ -13,9 +23,13 @@ class CKey : CNonCopyable
   HKEY _key = nullptr;
   // What the key was opened under, for the seam's view of value writes.
   HKEY _parent = nullptr;
+  RegistryDenyHook _deny = nullptr;
+  LONG Denied(HKEY parent, const char *path, REGSAM access) const;
 public:
-  CKey() = default;
+  // `deny` is the seam above; subkeys opened through this one's functions get it too.
+  explicit CKey(RegistryDenyHook deny = nullptr) : _deny(deny) {}
   ~CKey() { Close(); }
+  RegistryDenyHook DenyHook() const { return _deny; }
   HKEY Get() const { return _key; }
   bool IsOpen() const { return _key != nullptr; }
 
@@ -36,14 +50,3 @@ public:
   LONG EnumSubKey(DWORD index, DWORD maxNameLength, std::string &name) const;
   LONG DeleteSubKey(const char *name);
 };
-
-// Seam for the one condition Wine cannot produce: as root every key opens with
-// full access. A test installs a hook that answers ERROR_ACCESS_DENIED for the
-// keys it names; production leaves it empty and every call goes straight to
-// the registry. The hook sees the root key, the path below it and the access
-// wanted, KEY_WOW64_64KEY included; a subkey's delete is asked for as access
-// DELETE with the open key and the subkey's name, a value's write or delete as
-// access KEY_SET_VALUE with the key this one was opened under and the value's
-// name.
-using RegistryDenyHook = LONG (*)(HKEY parent, const char *path, REGSAM access);
-void SetRegistryDenyHook(RegistryDenyHook hook);

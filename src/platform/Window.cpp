@@ -2,21 +2,17 @@
 #include <cstdio>
 #include <exception>
 
-namespace
+void CWindow::ReportFailedMessage(UINT message, const char *what) const
 {
-CWindow::ErrorReporter g_errorReporter = nullptr;
-
-void ReportFailedMessage(HWND hwnd, UINT message, const char *what)
-{
-  if (!g_errorReporter)
+  if (!_errorReporter)
     return;
   try
   {
     char className[64] = "";
-    ::GetClassNameA(hwnd, className, sizeof(className));
+    ::GetClassNameA(_hwnd, className, sizeof(className));
     char number[16];
     std::snprintf(number, sizeof(number), "0x%04X", message);
-    g_errorReporter(std::string("Window message ") + number + " to " + className + " failed and was dropped: " +
+    _errorReporter(std::string("Window message ") + number + " to " + className + " failed and was dropped: " +
                     what);
   }
   catch (...)
@@ -24,9 +20,6 @@ void ReportFailedMessage(HWND hwnd, UINT message, const char *what)
     // Out of memory while reporting: the message is dropped all the same.
   }
 }
-}
-
-void CWindow::SetErrorReporter(ErrorReporter reporter) { g_errorReporter = reporter; }
 
 LRESULT CWindow::NeutralAnswer(UINT message) { return message == WM_QUERYENDSESSION ? TRUE : 0; }
 
@@ -90,11 +83,11 @@ LRESULT CALLBACK CWindow::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, 
   }
   catch (const std::exception &e)
   {
-    ReportFailedMessage(hwnd, message, e.what());
+    self->ReportFailedMessage(message, e.what());
   }
   catch (...)
   {
-    ReportFailedMessage(hwnd, message, "unknown error");
+    self->ReportFailedMessage(message, "unknown error");
   }
   if (message == WM_NCDESTROY)
   {

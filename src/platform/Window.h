@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include "NonCopyable.h"
 
@@ -16,9 +17,10 @@ public:
   HWND Handle() const { return _hwnd; }
   // Class registration is once per process and name; later calls succeed.
   static bool RegisterWindowClass(const char *className, UINT style = 0, HBRUSH background = nullptr);
-  // Where the barrier reports a failed message; nothing is reported while none is set.
-  using ErrorReporter = void (*)(const std::string &text);
-  static void SetErrorReporter(ErrorReporter reporter);
+  // Where this window's barrier reports a failed message; nothing is
+  // reported while none is set.
+  using ErrorReporter = std::function<void(const std::string &text)>;
+  void SetErrorReporter(ErrorReporter reporter) { _errorReporter = std::move(reporter); }
   // The answer a failed message gets: 0, except TRUE for WM_QUERYENDSESSION,
   // so that a failure here never holds up the end of the session.
   static LRESULT NeutralAnswer(UINT message);
@@ -35,5 +37,7 @@ protected:
   HWND _hwnd = nullptr;
 
 private:
+  void ReportFailedMessage(UINT message, const char *what) const;
+  ErrorReporter _errorReporter;
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };

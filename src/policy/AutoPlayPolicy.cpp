@@ -26,9 +26,9 @@ BYTE AutoPlayMaskOf(const TAutoPlayBoxes &boxes)
   return mask;
 }
 
-bool ReadAutoPlayMask(BYTE &mask)
+bool ReadAutoPlayMask(BYTE &mask, RegistryDenyHook deny)
 {
-  CKey key;
+  CKey key(deny);
   if (!OpenPolicyKey(key, psMachine, PolicyPath, false) && !OpenPolicyKey(key, psUser, PolicyPath, false))
   {
     mask = 0;
@@ -41,12 +41,12 @@ bool ReadAutoPlayMask(BYTE &mask)
   return true;
 }
 
-bool WriteAutoPlayMask(BYTE mask)
+bool WriteAutoPlayMask(BYTE mask, RegistryDenyHook deny)
 {
   bool written = false;
   for (TPolicyScope scope : {psUser, psMachine})
   {
-    CKey key;
+    CKey key(deny);
     if (!OpenPolicyKey(key, scope, PolicyPath, true))
       continue;
     if (key.SetValue(PolicyValue, static_cast<DWORD>(mask)) != ERROR_SUCCESS)

@@ -9,7 +9,7 @@ std::string StartupCommand(const std::string &programPath);
 
 // Whether the entry exists, of any type. False, `exists` untouched, when the
 // Run key does not open for reading.
-bool ReadStartupEntry(TPolicyScope scope, bool &exists);
+bool ReadStartupEntry(TPolicyScope scope, bool &exists, RegistryDenyHook deny = nullptr);
 
 enum TStartupWrite
 {
@@ -19,4 +19,5 @@ enum TStartupWrite
 };
 // With the Run key created when missing: writes the entry for `programPath`
 // when `present`, deletes it otherwise. A failed delete counts as done.
-TStartupWrite WriteStartupEntry(TPolicyScope scope, bool present, const std::string &programPath);
+TStartupWrite WriteStartupEntry(TPolicyScope scope, bool present, const std::string &programPath,
+                                RegistryDenyHook deny = nullptr);

@@ -63,7 +63,7 @@ bool DeleteFileForced(const std::string &path)
 }
 
 bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
-                         const std::function<void(const std::string &)> &beforeDelete)
+                         const BeforeDeleteFn &beforeDelete)
 {
   deleted.clear();
   bool result = true;
@@ -80,7 +80,7 @@ bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
       continue;
     const std::string path = directory + data.cFileName;
     if (beforeDelete)
-      beforeDelete(path);
+      beforeDelete(path, data);
     if (DeleteFileForced(path))
     {
       if (!deleted.empty())
@@ -133,7 +133,7 @@ std::string BuildInspectionReport(const std::string &root, const std::string &fi
 }
 
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder,
-                               CWriteGate *ownWrites)
+                               CWriteGate *ownWrites, RegistryDenyHook deny)
 {
   TInspectionResult result;
   // An empty path would make the search, and the deletions, relative to the
@@ -165,7 +165,7 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
   outcome.MenuItemsApplicable = IsVolumeRoot(root);
 
   if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)
-    outcome.MenuItemsRemoved = RemoveMenuCache(volumeId);
+    outcome.MenuItemsRemoved = RemoveMenuCache(volumeId, deny);
   if (flags.DeleteAutorunInf)
   {
     try
@@ -184,7 +184,8 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
     {
       outcome.AllAutorunDeleted =
           DeleteMatchingFiles(DirectoryPartOf(filePath) + "Autorun.*", outcome.DeletedFiles,
-                              [&quarantine](const std::string &path) { quarantine.Keep(path); });
+                              [&quarantine](const std::string &path, const WIN32_FIND_DATAA &found)
+                              { quarantine.Keep(path, &found); });
     }
     catch (...)
     {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include "../platform/Registry.h"
 #include "../platform/WriteGate.h"
 #include "../settings/Settings.h"
 
@@ -21,9 +22,10 @@ bool DeleteFileForced(const std::string &path);
 // their names as on disk, joined by CR LF. True when every match was deleted;
 // every match is tried either way. A folder that cannot be listed (only "no
 // such file" means no match) is a failure too. `beforeDelete`, when given,
-// is called with each match's path just before it is deleted.
+// is called with each match's path and listing entry just before it is deleted.
+using BeforeDeleteFn = std::function<void(const std::string &path, const WIN32_FIND_DATAA &found)>;
 bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
-                         const std::function<void(const std::string &)> &beforeDelete = {});
+                         const BeforeDeleteFn &beforeDelete = {});
 
 // The path of the Autorun.inf to look for below `root`; a root without a
 // trailing backslash is a folder and gets one inserted.
@@ -63,6 +65,8 @@ struct TInspectionResult
 // and exception lists: an accepted Autorun.inf is only reported; any other one
 // gets the actions its drive kind's flags select. With a `quarantineFolder`,
 // every file is copied there before it is deleted (see TQuarantine); those
-// copies pass `ownWrites` when one is given.
+// copies pass `ownWrites` when one is given. `deny` is the registry seam of
+// the menu-cache cleanup.
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings,
-                               const std::string &quarantineFolder = {}, CWriteGate *ownWrites = nullptr);
+                               const std::string &quarantineFolder = {}, CWriteGate *ownWrites = nullptr,
+                               RegistryDenyHook deny = nullptr);

@@ -51,7 +51,7 @@ struct TDriveWork::TState
       TInspectionResult result;
       const bool checked = !job.OnlyIfReadable || VolumeIsReadable(job.Root);
       if (checked)
-        result = InspectDrive(job.Root, job.Settings, job.QuarantineFolder, &OwnWrites);
+        result = InspectDrive(job.Root, job.Settings, job.QuarantineFolder, &OwnWrites, job.RegistryDeny);
       CLock lock(Section);
       --Pending;
       counted = true;

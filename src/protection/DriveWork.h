@@ -15,6 +15,7 @@ struct TDriveJob
   TSettings Settings;
   std::string QuarantineFolder; // empty: no copies kept
   bool OnlyIfReadable = false;  // the start-up scan's: a volume that does not answer a query is skipped
+  RegistryDenyHook RegistryDeny = nullptr;
 };
 
 // Called on a worker thread each time it has put a result into the outbox.

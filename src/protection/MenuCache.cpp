@@ -52,7 +52,7 @@ bool ConnectionOf(const std::string &root, std::string &uncName)
 // from the last index down, so deleting one does not shift the ones still to come.
 bool DeleteSubtree(CKey &parent, const std::string &name)
 {
-  CKey key;
+  CKey key(parent.DenyHook());
   if (key.Open(parent.Get(), name.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS)
   {
     DWORD count = 0, maxLength = 0;
@@ -108,12 +108,12 @@ std::string VolumeIdOf(const std::string &root)
   return std::string();
 }
 
-bool RemoveMenuCache(const std::string &volumeId)
+bool RemoveMenuCache(const std::string &volumeId, RegistryDenyHook deny)
 {
   // An empty identifier would name MountPoints2 itself, the cache of every volume.
   if (volumeId.empty())
     return false;
-  CKey cache;
+  CKey cache(deny);
   const std::string path = kMountPoints2 + volumeId;
   if (cache.Open(HKEY_CURRENT_USER, path.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
     return false;

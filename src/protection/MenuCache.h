@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include "../platform/Registry.h"
 
 // True for a root that can have a context-menu cache of its own: a drive root
 // (X:\) or a folder with a volume mounted on it. A shared folder is not one.
@@ -18,4 +19,4 @@ std::string VolumeIdOf(const std::string &root);
 // current user's hive; the key itself and its values stay. False for an empty
 // identifier (no registry call is made), a key that cannot be opened with full
 // access, or any subkey that could not be deleted; the others are still tried.
-bool RemoveMenuCache(const std::string &volumeId);
+bool RemoveMenuCache(const std::string &volumeId, RegistryDenyHook deny = nullptr);

@@ -113,7 +113,7 @@ TQuarantine::TQuarantine(const std::string &folder, const std::string &root, CWr
 {
 }
 
-void TQuarantine::Keep(const std::string &path)
+void TQuarantine::Keep(const std::string &path, const WIN32_FIND_DATAA *found)
 {
   try
   {
@@ -123,9 +123,12 @@ void TQuarantine::Keep(const std::string &path)
       if (SameTextIgnoreCase(kept, path))
         return;
     _kept.push_back(path);
-    CFindFile find;
     WIN32_FIND_DATAA data;
-    if (!find.FindFirst(path.c_str(), data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Open())
+    if (found)
+      data = *found;
+    else if (!CFindFile().FindFirst(path.c_str(), data))
+      return;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Open())
       return;
     const std::string original = DirectoryPartOf(path) + data.cFileName;
     AddOrigin(original + "\t" + std::to_string(SizeOf(data)) + "\t" + AttributeLetters(data.dwFileAttributes) +

@@ -34,8 +34,10 @@ public:
   TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate = nullptr);
   // Copies `path` and lists it in Origin.txt, or lists why it was not kept.
   // Never throws and never refuses: the deletion goes ahead whatever happens
-  // here. A path kept once in this inspection is not copied again.
-  void Keep(const std::string &path);
+  // here. A path kept once in this inspection is not copied again. `found`,
+  // when given, is the file's entry in a listing just made: its name as on
+  // disk, size and attributes are taken from it rather than listed again.
+  void Keep(const std::string &path, const WIN32_FIND_DATAA *found = nullptr);
 
 private:
   struct OldFolder

@@ -2,8 +2,6 @@
 
 namespace
 {
-const TShellFunctions *g_override = nullptr;
-
 // The one place where an export's address is taken as a typed function: the
 // static_asserts in the header tie each type to the system's declaration.
 template <typename Fn> void Resolve(HMODULE module, WORD ordinal, Fn &target)
@@ -48,10 +46,7 @@ TShellFunctions ResolveShellFunctions(HMODULE shell32)
 
 const TShellFunctions &ShellFunctions()
 {
-  if (g_override)
-    return *g_override;
   static const TShellFunctions table = ResolveShellFunctions(::LoadLibraryA("shell32.dll"));
   return table;
 }
 
-void SetShellFunctionsOverride(const TShellFunctions *table) { g_override = table; }

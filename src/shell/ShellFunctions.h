@@ -46,10 +46,5 @@ static_assert(std::is_same<TShellFunctions::FreeFn, decltype(&::ILFree)>::value,
 TShellFunctions ResolveShellFunctions(HMODULE shell32);
 
 // The process's table: shell32.dll is loaded with LoadLibraryA and resolved on
-// the first call, and stays loaded for the life of the process. While a test
-// override is set, that table is returned instead.
+// the first call, and stays loaded for the life of the process.
 const TShellFunctions &ShellFunctions();
-
-// Test seam: components constructed while it is set take this table (the
-// caller keeps it alive); nullptr returns to the process's own table.
-void SetShellFunctionsOverride(const TShellFunctions *table);

@@ -74,8 +74,8 @@ DWORD DriveBitsOf(LPCITEMIDLIST list)
 }
 }
 
-TStCustomShellNotification::TStCustomShellNotification()
-  : _shell(ShellFunctions()),
+TStCustomShellNotification::TStCustomShellNotification(const TShellFunctions &shell)
+  : _shell(shell),
     _window(new TStComponentWindow("TStShellNotificationWindow", 0, HWND_MESSAGE))
 {
   _window->SetProcedure([this](UINT message, WPARAM wParam, LPARAM lParam)
@@ -91,6 +91,12 @@ TStCustomShellNotification::~TStCustomShellNotification()
 }
 
 HWND TStCustomShellNotification::Handle() const { return _window ? _window->Handle() : nullptr; }
+
+void TStCustomShellNotification::SetErrorReporter(CWindow::ErrorReporter reporter)
+{
+  if (_window)
+    _window->SetErrorReporter(std::move(reporter));
+}
 
 void TStCustomShellNotification::Loaded()
 {

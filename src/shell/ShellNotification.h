@@ -68,9 +68,10 @@ constexpr UINT kShellDrainMessage = WM_USER + 2;   // posted to itself: work off
 class TStCustomShellNotification : CNonCopyable
 {
 public:
-  // Creates the hidden window and takes the shell functions (resolved once
-  // per process). Inactive, all twenty kinds, no watched folder.
-  TStCustomShellNotification();
+  // Creates the hidden window and takes a copy of the shell functions: the
+  // process's own, or a test's table for what this shell always has.
+  // Inactive, all twenty kinds, no watched folder.
+  explicit TStCustomShellNotification(const TShellFunctions &shell = ShellFunctions());
   // Unregisters, destroys the window and frees queued reports undispatched.
   virtual ~TStCustomShellNotification();
 
@@ -89,6 +90,8 @@ public:
 
   bool Registered() const { return _registered; }
   HWND Handle() const;
+  // Where failures of the event handlers are reported.
+  void SetErrorReporter(CWindow::ErrorReporter reporter);
   size_t QueuedReports() const { return _queue.size(); }
 
 protected:
@@ -184,6 +187,7 @@ private:
 class TStShellNotification : public TStCustomShellNotification
 {
 public:
+  using TStCustomShellNotification::TStCustomShellNotification;
   using TStCustomShellNotification::GetActive;
   using TStCustomShellNotification::SetActive;
   using TStCustomShellNotification::GetNotifyEvents;

@@ -16,7 +16,6 @@ const char kPreviousProp[] = "TStTrayIcon.Previous";
 // Sent to the hidden window to rethrow a failure of the owner's procedure.
 constexpr UINT kReportFailureMessage = WM_APP + 1;
 
-TShellNotifyIconFn g_notifyIconOverride = nullptr;
 const TStCustomTrayIcon *g_instance = nullptr;
 
 HANDLE ProcAsHandle(WNDPROC proc) { return reinterpret_cast<HANDLE>(reinterpret_cast<LONG_PTR>(proc)); }
@@ -63,9 +62,7 @@ void ProcessPendingMessages()
 }
 }
 
-void SetShellNotifyIconOverride(TShellNotifyIconFn function) { g_notifyIconOverride = function; }
-
-TStCustomTrayIcon::TStCustomTrayIcon(HWND owner) : _owner(owner)
+TStCustomTrayIcon::TStCustomTrayIcon(HWND owner, TShellNotifyIconFn notifyIcon) : _owner(owner), _notifyIcon(notifyIcon)
 {
   if (g_instance)
     throw ETrayIconError(kTrayErrorSecond, "Cannot have more than one StTrayIcon per application");
@@ -96,6 +93,12 @@ TStCustomTrayIcon::~TStCustomTrayIcon()
 }
 
 HWND TStCustomTrayIcon::Handle() const { return _window ? _window->Handle() : nullptr; }
+
+void TStCustomTrayIcon::SetErrorReporter(CWindow::ErrorReporter reporter)
+{
+  if (_window)
+    _window->SetErrorReporter(std::move(reporter));
+}
 
 void TStCustomTrayIcon::Loaded()
 {
@@ -190,8 +193,7 @@ bool TStCustomTrayIcon::NotifyIcon(DWORD message)
   data.hIcon = CurrentIcon();
   // The first form has room for 63 characters and the terminator.
   _hint.copy(data.szTip, 63);
-  const TShellNotifyIconFn notify = g_notifyIconOverride ? g_notifyIconOverride : &::Shell_NotifyIconA;
-  return notify(message, &data) != FALSE;
+  return _notifyIcon(message, &data) != FALSE;
 }
 
 void TStCustomTrayIcon::HookOwner()

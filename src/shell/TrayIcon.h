@@ -74,18 +74,17 @@ using TStTrayMouseEvent = std::function<void(TStCustomTrayIcon *Sender, TMouseBu
 using TStTrayDblClickEvent =
   std::function<void(TStCustomTrayIcon *Sender, TMouseButton Button, TShiftState Shift, bool &RestoreApp)>;
 
-// Test seam: every Shell_NotifyIconA call of the component goes through this
-// function; nullptr returns to the system's.
+// Every Shell_NotifyIconA call of the component goes through the function it
+// is given: the system's, or a test's that answers as no shell here can.
 using TShellNotifyIconFn = BOOL(WINAPI *)(DWORD, PNOTIFYICONDATAA);
 static_assert(std::is_same<TShellNotifyIconFn, decltype(&::Shell_NotifyIconA)>::value, "");
-void SetShellNotifyIconOverride(TShellNotifyIconFn function);
 
 class TStCustomTrayIcon : CNonCopyable
 {
 public:
   // Creates the hidden window and the own popup menu; owner is the main
   // window. Throws ETrayIconError 133 while another component exists.
-  explicit TStCustomTrayIcon(HWND owner);
+  explicit TStCustomTrayIcon(HWND owner, TShellNotifyIconFn notifyIcon = &::Shell_NotifyIconA);
   // Removes the icon, unhooks the owner if it still lives, destroys the
   // hidden window.
   virtual ~TStCustomTrayIcon();
@@ -109,6 +108,9 @@ public:
   virtual void DoRestore();
 
   HWND Handle() const;  // the hidden window that owns the icon
+  // Where failures of the hidden window's messages, and of the owner's that
+  // the component handles, are reported.
+  void SetErrorReporter(CWindow::ErrorReporter reporter);
   HWND Owner() const { return _owner; }
 
 protected:
@@ -165,6 +167,7 @@ private:
   void ReportFailure(std::exception_ptr failure);
 
   HWND _owner;
+  const TShellNotifyIconFn _notifyIcon;
   std::unique_ptr<TStComponentWindow> _window;
   std::unique_ptr<std::remove_pointer<HMENU>::type, MenuDeleter> _ownMenu;
   AliveToken _alive = std::make_shared<bool>(true);
@@ -191,7 +194,10 @@ private:
 class TStTrayIcon : public TStCustomTrayIcon
 {
 public:
-  explicit TStTrayIcon(HWND owner) : TStCustomTrayIcon(owner) {}
+  explicit TStTrayIcon(HWND owner, TShellNotifyIconFn notifyIcon = &::Shell_NotifyIconA)
+    : TStCustomTrayIcon(owner, notifyIcon)
+  {
+  }
 
   using TStCustomTrayIcon::GetActive;
   using TStCustomTrayIcon::SetActive;

@@ -30,12 +30,9 @@ protected:
     ::CreateDirectoryA("C:\\Share", nullptr);
     ::DeleteFileA(kLogPath.c_str());
     logger.Threshold = 6;
-    SetReportLogger(&logger);
   }
   void TearDown() override
   {
-    SetReportLogger(nullptr);
-    SetRegistryDenyHook(nullptr);
     for (const char *root : kRoots)
     {
       EmptyFolder(root);
@@ -45,14 +42,15 @@ protected:
   }
   static std::string CacheKey(const std::string &root) { return kMountPoints2 + VolumeIdOf(root); }
   // Runs one inspection, answering its boxes; gives their texts.
-  std::vector<std::string> Inspect(const std::string &root)
+  std::vector<std::string> Inspect(const std::string &root, RegistryDenyHook deny = nullptr)
   {
     BoxWatcher watcher;
-    ReportInspection(InspectDrive(root, settings));
+    ReportInspection(InspectDrive(root, settings, {}, nullptr, deny), Log);
     return watcher.Stop();
   }
   static std::vector<std::string> Logged() { return LogMessages(ReadBytes(kLogPath)); }
   TFileLogger logger{kLogPath};
+  const ReportFn Log = [this](const std::string &text) { ReportTo(&logger, text); };
   TSettings settings;
 };
 }
@@ -203,7 +201,7 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
   CFile held;
   ASSERT_TRUE(held.Open(order[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
 
-  ReportInspection(InspectDrive("I:\\", settings));
+  ReportInspection(InspectDrive("I:\\", settings), Log);
   held.Close();
   EXPECT_EQ(Logged(), std::vector<std::string>{Warning("I:\\") +
                                                "\r\n\r\nI:\\Autorun.inf file was deleted\r\n\r\nCannot delete all "
@@ -224,14 +222,12 @@ TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
 {
   settings.Flags[dkRemovable] = BehaviourFlags{true, false, false, false};
   ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]"));
-  ReportInspection(InspectDrive("E:\\", settings));
+  ReportInspection(InspectDrive("E:\\", settings), Log);
   EXPECT_FALSE(KeyExists(CacheKey("E:\\")));
 
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell\\AutoRun"));
   ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Locked"));
-  SetRegistryDenyHook(DenyDeletingLocked);
-  ReportInspection(InspectDrive("E:\\", settings));
-  SetRegistryDenyHook(nullptr);
+  ReportInspection(InspectDrive("E:\\", settings, {}, nullptr, DenyDeletingLocked), Log);
   EXPECT_FALSE(KeyExists(CacheKey("E:\\") + "\\Shell"));
   EXPECT_TRUE(KeyExists(CacheKey("E:\\") + "\\Locked"));
 
@@ -247,10 +243,7 @@ TEST_F(DriveInspectionTest, SharedFolderIsInspectedAsAFolderWithoutMenuCache)
   ASSERT_TRUE(WriteBytes("C:\\Share\\autorun.exe", "MZ"));
   ASSERT_TRUE(MakeKey(CacheKey("C:\\") + "\\Shell"));
   RecordedRegistryPaths().clear();
-  SetRegistryDenyHook(RecordRegistryPaths);
-
-  const std::vector<std::string> boxes = Inspect("C:\\Share");
-  SetRegistryDenyHook(nullptr);
+  const std::vector<std::string> boxes = Inspect("C:\\Share", RecordRegistryPaths);
   const std::string report = Warning("C:\\Share") + "\r\n\r\nC:\\Share\\Autorun.inf file was deleted\r\n\r\n"
                                                     "All Autorun.* files were deleted:\r\nC:\\Share\\autorun.exe";
   EXPECT_EQ(boxes, std::vector<std::string>{report});

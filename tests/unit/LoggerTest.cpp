@@ -14,11 +14,7 @@ class LoggerTest : public ::testing::Test
 {
 protected:
   void SetUp() override { Remove(); }
-  void TearDown() override
-  {
-    SetReportLogger(nullptr);
-    Remove();
-  }
+  void TearDown() override { Remove(); }
   static void Remove()
   {
     ::SetFileAttributesA(kLogPath.c_str(), 0);
@@ -116,21 +112,19 @@ TEST_F(LoggerTest, LevelAboveThresholdLockedOrDeletedFile)
   EXPECT_FALSE(PathExists("C:\\tests\\no such folder\\x.log"));
 }
 
-TEST_F(LoggerTest, AppendsWhileAViewerHoldsTheFileAndReportGoesThroughTheSetLogger)
+TEST_F(LoggerTest, AppendsWhileAViewerHoldsTheFileAndAReportNeedsALogger)
 {
   logger.Threshold = 6;
-  Report("before any logger\r\n");
+  ReportTo(nullptr, "before any logger\r\n");
   EXPECT_FALSE(PathExists(kLogPath));
 
-  SetReportLogger(&logger);
-  Report("one");
+  ReportTo(&logger, "one");
   ASSERT_TRUE(PathExists(kLogPath));
   CFile viewer;
   ASSERT_TRUE(viewer.Open(kLogPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-  Report("two\r\nlines");
+  ReportTo(&logger, "two\r\nlines");
   viewer.Close();
-  SetReportLogger(nullptr);
-  Report("after");
+  ReportTo(nullptr, "after");
 
   const std::string all = ReadBytes(kLogPath);
   EXPECT_EQ(LogMessages(all), (std::vector<std::string>{"one", "two\r\nlines"}));

@@ -8,6 +8,7 @@
 #include <memory>
 #include "ProtectionTestSupport.h"
 #include "app/Form1.h"
+#include "app/Program.h"
 #include "app/ProductInfo.h"
 #include "app/Windowtools.h"
 #include "platform/Handle.h"
@@ -50,6 +51,14 @@ void DropQueuedMessages()
 // The settings file the window loads at start and saves at its end.
 std::string UserIniPath() { return ResolveAppPaths(ProgramFilePath()).IniPath; }
 
+// The notification area as the fixture's program sees it: the real one, or
+// one that refuses every icon.
+bool g_refuseIcons = false;
+BOOL WINAPI FixtureIcon(DWORD message, PNOTIFYICONDATAA data)
+{
+  return g_refuseIcons ? FALSE : ::Shell_NotifyIconA(message, data);
+}
+
 class MainWindowTest : public ::testing::Test
 {
 protected:
@@ -59,15 +68,19 @@ protected:
     ::DeleteFileA(UserIniPath().c_str());
     EmptyFolder("E:\\");
     EmptyFolder("I:\\");
-    form.reset(new TForm1());
-    ASSERT_TRUE(form->IsFirstInstance());
+    g_refuseIcons = false;
+    TProgramSeams seams;
+    seams.NotifyIcon = FixtureIcon;
+    program.reset(new TProgram(seams));
+    ASSERT_TRUE(program->Start());
+    form = program->MainWindow();
     // The start-up scan runs on, beside the window; a case's files come after it.
-    ASSERT_TRUE(PumpUntil([&] { return form->DriveChecksPending() == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return program->DriveChecksPending() == 0; }));
   }
   void TearDown() override
   {
-    const std::string log = form->Paths().LogPath;
-    form.reset();
+    const std::string log = program->Paths().LogPath;
+    program.reset();
     DropQueuedMessages();
     ::DeleteFileA(UserIniPath().c_str());
     EmptyFolder("E:\\");
@@ -75,8 +88,9 @@ protected:
     DeleteKeyTree(kMountPoints2 + VolumeIdOf("E:\\"));
     ::DeleteFileA(log.c_str());
   }
-  std::vector<std::string> Logged() const { return LogMessages(ReadBytes(form->Paths().LogPath)); }
-  std::unique_ptr<TForm1> form;
+  std::vector<std::string> Logged() const { return LogMessages(ReadBytes(program->Paths().LogPath)); }
+  std::unique_ptr<TProgram> program;
+  TForm1 *form = nullptr;
 };
 }
 
@@ -97,9 +111,10 @@ TEST(MainWindow, WithoutItsWindowNothingStartsAndNothingIsSaved)
   const HHOOK hook = ::SetWindowsHookExA(WH_CBT, RefuseMainWindow, nullptr, ::GetCurrentThreadId());
   ASSERT_NE(hook, nullptr);
   {
-    TForm1 form;
-    EXPECT_FALSE(form.Created());
-    EXPECT_FALSE(form.IsFirstInstance());
+    TProgram program;
+    EXPECT_FALSE(program.Start());
+    EXPECT_FALSE(program.MainWindow()->Created());
+    EXPECT_FALSE(program.IsFirstInstance());
   }
   ::UnhookWindowsHookEx(hook);
   EXPECT_FALSE(PathExists(UserIniPath()));
@@ -135,8 +150,8 @@ TEST_F(MainWindowTest, AMediumInsertedAfterStartUpIsCleaned)
 TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
 {
   // Warn only, so the file stays for every report.
-  Settings.Flags[dkRemovable] = BehaviourFlags{false, true, false, false};
-  Settings.Flags[dkFixed] = BehaviourFlags{false, true, false, false};
+  program->Settings().Flags[dkRemovable] = BehaviourFlags{false, true, false, false};
+  program->Settings().Flags[dkFixed] = BehaviourFlags{false, true, false, false};
   ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\n"));
   ::CreateDirectoryA("I:\\Share", nullptr);
   ASSERT_TRUE(WriteBytes("I:\\Share\\Autorun.inf", "[autorun]\r\n"));
@@ -149,7 +164,7 @@ TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
   ::SHChangeNotify(SHCNE_DRIVEADD, SHCNF_PATHA, "E:\\", nullptr);
   ::SHChangeNotify(SHCNE_DRIVEADDGUI, SHCNF_PATHA, "E:\\", nullptr);
   ::SHChangeNotify(SHCNE_NETSHARE, SHCNF_PATHA, "I:\\Share", nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return form->DriveChecksPending() == 0 && Logged().size() >= before + 3; }));
+  ASSERT_TRUE(PumpUntil([&] { return program->DriveChecksPending() == 0 && Logged().size() >= before + 3; }));
   const std::vector<std::string> boxes = watcher.Stop();
 
   // The drives are checked side by side: only each drive's own order holds.
@@ -168,14 +183,9 @@ TEST_F(MainWindowTest, EachDriveReportIsOneCheckAndOthersNone)
   EXPECT_TRUE(PathExists("E:\\Autorun.inf"));
 }
 
-namespace
-{
-BOOL WINAPI RefuseIcon(DWORD, PNOTIFYICONDATAA) { return FALSE; }
-}
-
 TEST_F(MainWindowTest, WithoutATaskbarTheIconIsGivenUpOnceAfter121Tries)
 {
-  SetShellNotifyIconOverride(RefuseIcon);
+  g_refuseIcons = true;
   const size_t before = Logged().size();
   BoxWatcher watcher(WindowTitle());
   // The ticks of two minutes, sent at once; the window's own timer may add one.
@@ -183,7 +193,6 @@ TEST_F(MainWindowTest, WithoutATaskbarTheIconIsGivenUpOnceAfter121Tries)
     ::SendMessageA(form->Handle(), WM_TIMER, 1, 0);
   ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
   const std::vector<std::string> boxes = watcher.Stop();
-  SetShellNotifyIconOverride(nullptr);
   const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
   EXPECT_EQ(boxes, std::vector<std::string>{text});
   const std::vector<std::string> logged = Logged();
@@ -206,14 +215,14 @@ TEST(MainWindow, NoTrayIconKeepsTheIconAwayAndTheTimerStill)
   const std::string common = ResolveAppPaths(ProgramFilePath()).CommonIniPath;
   ASSERT_TRUE(WriteBytes(common, "[General]\r\nLocked=8\r\n"));
   g_iconAdds = 0;
-  SetShellNotifyIconOverride(CountIconAdds);
   {
-    TForm1 form;
-    ASSERT_TRUE(form.IsFirstInstance());
+    TProgramSeams seams;
+    seams.NotifyIcon = CountIconAdds;
+    TProgram program(seams);
+    ASSERT_TRUE(program.Start());
     PumpUntil([] { return false; }, 150);
   }
   DropQueuedMessages();
-  SetShellNotifyIconOverride(nullptr);
   ::DeleteFileA(common.c_str());
   ::DeleteFileA(UserIniPath().c_str());
   EXPECT_EQ(g_iconAdds, 0);
@@ -225,10 +234,10 @@ TEST(MainWindow, AUserListTooLongToReadCannotBeEditedAway)
   ASSERT_TRUE(WriteBytes(ini, "[General]\r\nARNames=" + std::string(MaxProfileValueLength + 1, 'n') +
                                   "\r\nARBodies=\r\n"));
   {
-    TForm1 form;
-    ASSERT_TRUE(form.IsFirstInstance());
-    EXPECT_FALSE(::IsWindowEnabled(form.Control(Button5)));
-    EXPECT_TRUE(::IsWindowEnabled(form.Control(Button4)));
+    TProgram program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()->Control(Button5)));
+    EXPECT_TRUE(::IsWindowEnabled(program.MainWindow()->Control(Button4)));
   }
   DropQueuedMessages();
   ::DeleteFileA(ini.c_str());

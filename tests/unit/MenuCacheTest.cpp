@@ -18,7 +18,6 @@ protected:
   }
   void TearDown() override
   {
-    SetRegistryDenyHook(nullptr);
     DeleteKeyTree(cacheKey);
     DeleteKeyTree(kMountPoints2 + "{sibling}");
   }
@@ -81,9 +80,7 @@ TEST_F(MenuCacheTest, MissingKeyOrEmptyIdentifierFailsWithoutTouchingTheRegistry
   EXPECT_FALSE(KeyExists(cacheKey));
 
   RecordedRegistryPaths().clear();
-  SetRegistryDenyHook(RecordRegistryPaths);
-  EXPECT_FALSE(RemoveMenuCache(""));
-  SetRegistryDenyHook(nullptr);
+  EXPECT_FALSE(RemoveMenuCache("", RecordRegistryPaths));
   EXPECT_TRUE(RecordedRegistryPaths().empty());
   EXPECT_TRUE(KeyExists(kMountPoints2 + "{sibling}\\Shell"));
 }
@@ -93,10 +90,7 @@ TEST_F(MenuCacheTest, SubkeyThatCannotBeDeletedFailsButTheOthersGo)
   ASSERT_TRUE(MakeKey(cacheKey + "\\Alpha\\Inner"));
   ASSERT_TRUE(MakeKey(cacheKey + "\\Locked\\Inner\\Deeper"));
   ASSERT_TRUE(MakeKey(cacheKey + "\\Zulu"));
-  SetRegistryDenyHook(DenyDeletingLocked);
-
-  EXPECT_FALSE(RemoveMenuCache(volumeId));
-  SetRegistryDenyHook(nullptr);
+  EXPECT_FALSE(RemoveMenuCache(volumeId, DenyDeletingLocked));
   EXPECT_FALSE(KeyExists(cacheKey + "\\Alpha"));
   EXPECT_FALSE(KeyExists(cacheKey + "\\Zulu"));
   // Its children went before its own deletion was refused.

@@ -27,14 +27,13 @@ protected:
 TEST(Platform, AFailedMessageIsReportedAndAnsweredWithoutDefaultHandling)
 {
   g_reported.clear();
-  CWindow::SetErrorReporter(Collect);
   ThrowingWindow window;
+  window.SetErrorReporter(Collect);
   ASSERT_TRUE(::IsWindow(window.Handle()));
   // Default handling of WM_CLOSE would destroy the window.
   EXPECT_EQ(::SendMessageA(window.Handle(), WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(::IsWindow(window.Handle()));
   EXPECT_EQ(::SendMessageA(window.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
-  CWindow::SetErrorReporter(nullptr);
   EXPECT_EQ(g_reported, (std::vector<std::string>{
                             "Window message 0x0010 to ThrowingWindow failed and was dropped: handler failed",
                             "Window message 0x0011 to ThrowingWindow failed and was dropped: handler failed"}));

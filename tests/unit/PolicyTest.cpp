@@ -9,6 +9,7 @@
 #include <vector>
 #include "WorkFiles.h"
 #include "app/Form1.h"
+#include "app/Program.h"
 #include "app/ProductInfo.h"
 #include "platform/Registry.h"
 
@@ -91,8 +92,8 @@ protected:
   }
   void TearDown() override
   {
-    SetRegistryDenyHook(nullptr);
-    form.reset();
+      program.reset();
+    form = nullptr;
     // The window's end posts a quit message; it must not reach the next case.
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -104,9 +105,11 @@ protected:
   static std::string IniPath() { return ResolveAppPaths(ProgramFilePath()).IniPath; }
   void Start(RegistryDenyHook hook)
   {
-    SetRegistryDenyHook(hook);
-    form.reset(new TForm1());
-    ASSERT_TRUE(form->IsFirstInstance());
+    TProgramSeams seams;
+    seams.RegistryDeny = hook;
+    program.reset(new TProgram(seams));
+    ASSERT_TRUE(program->Start());
+    form = program->MainWindow();
   }
   // A user's click, run through the box's handler.
   void Click(TForm1Control box) { form->SetChecked(box, !form->Checked(box)); }
@@ -123,7 +126,8 @@ protected:
   }
   std::string AutoPlay() const { return Boxes({CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7}); }
   std::string Startup() const { return Boxes({CheckBox1, CheckBox2}); }
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<TProgram> program;
+  TForm1 *form = nullptr;
 };
 }
 
@@ -142,7 +146,6 @@ TEST_F(PolicyTest, WithoutAdministratorRightsOnlyTheUsersScopeIsWritten)
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, RunPath, "Mervane"), "sz \"" + ProgramFilePath() + "\"");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, PolicyPath, "NoDriveTypeAutoRun"), "dword 0");
   Click(CheckBox2);
-  SetRegistryDenyHook(nullptr);
   EXPECT_EQ(Startup(), "00/01");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, RunPath, "Mervane"), "");
   EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RunPath, "Mervane"), "");
@@ -176,7 +179,6 @@ TEST_F(PolicyTest, FailedWritesDisableTheAutoPlayBoxesAndLeaveBothEntries)
   SetRunEntry(HKEY_LOCAL_MACHINE, elsewhere);
   SetRunEntry(HKEY_CURRENT_USER, elsewhere);
   Start(RefuseValueWrites);
-  SetRegistryDenyHook(nullptr);
 
   // The user's entry could not be removed: its box ends cleared and disabled.
   EXPECT_EQ(AutoPlay(), "11101/00000");
@@ -193,7 +195,6 @@ TEST_F(PolicyTest, AMachineWriteThatFailsKeepsTheAutoPlayBoxesForTheUsersOne)
   SetPolicy(HKEY_LOCAL_MACHINE, 0x91);
   Start(RefuseMachineValueWrites);
   Click(CheckBox6);
-  SetRegistryDenyHook(nullptr);
   EXPECT_EQ(AutoPlay(), "11101/11111");
   EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, PolicyPath, "NoDriveTypeAutoRun"), "dword 145");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, PolicyPath, "NoDriveTypeAutoRun"), "dword 0");

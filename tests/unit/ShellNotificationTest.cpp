@@ -101,13 +101,12 @@ protected:
   void TearDown() override
   {
     component.reset();
-    SetShellFunctionsOverride(nullptr);
   }
 
   // Set up as the main window does, with every handler recording its call.
-  void Create(const TStNotifyEventsSet &events)
+  void Create(const TStNotifyEventsSet &events, const TShellFunctions &shell = ShellFunctions())
   {
-    component.reset(new TStShellNotification());
+    component.reset(new TStShellNotification(shell));
     component->BeginLoading();
     component->SetActive(true);
     component->SetNotifyEvents(events);
@@ -329,9 +328,7 @@ TEST_F(ShellNotificationTest, QueuedReportsOutliveDeactivationButNotDestruction)
   counting.ILClone = CountingClone;
   counting.ILFree = CountingFree;
   g_clones = g_frees = 0;
-  SetShellFunctionsOverride(&counting);
-  Create(TStNotifyEventsSet{neDriveAdd});
-  SetShellFunctionsOverride(nullptr);
+  Create(TStNotifyEventsSet{neDriveAdd}, counting);
   RaisePath(SHCNE_DRIVEADD, "E:\\");
   RaisePath(SHCNE_DRIVEADD, "F:\\");
   EXPECT_EQ(g_clones, 2);
@@ -419,8 +416,7 @@ TEST_F(ShellNotificationTest, MissingShellFunctionsLeaveTheComponentSilent)
   EXPECT_EQ(real.ILClone, ShellFunctions().ILClone);
 
   ItemList drive("E:\\");
-  SetShellFunctionsOverride(&none);
-  Create(TStNotifyEventsSet{neDriveAdd});
+  Create(TStNotifyEventsSet{neDriveAdd}, none);
   EXPECT_FALSE(component->Registered());
   RaisePath(SHCNE_DRIVEADD, "E:\\");
   EXPECT_EQ(component->QueuedReports(), 0u);
@@ -433,8 +429,7 @@ TEST_F(ShellNotificationTest, MissingShellFunctionsLeaveTheComponentSilent)
   // Only ILClone missing: still no registration, and an item made at once holds no copies.
   TShellFunctions noClone = real;
   noClone.ILClone = nullptr;
-  SetShellFunctionsOverride(&noClone);
-  Create(TStNotifyEventsSet{neDriveAdd});
+  Create(TStNotifyEventsSet{neDriveAdd}, noClone);
   EXPECT_FALSE(component->Registered());
   TStShellItem item(noClone, drive.list);
   EXPECT_EQ(item.AbsoluteList(), nullptr);
@@ -442,7 +437,6 @@ TEST_F(ShellNotificationTest, MissingShellFunctionsLeaveTheComponentSilent)
   EXPECT_NE(item.ParentFolder(), nullptr);
   EXPECT_EQ(item.Path, "");
 
-  SetShellFunctionsOverride(nullptr);
   Create(TStNotifyEventsSet{neDriveAdd});
   EXPECT_TRUE(component->Registered());
 }

@@ -93,12 +93,11 @@ protected:
     g_ownerSysCommands = 0;
     g_ownerPings = 0;
     g_reports.clear();
-    SetShellNotifyIconOverride(CountingNotifyIcon);
     owner = CreateOwner();
     ASSERT_NE(owner, nullptr);
     ASSERT_EQ(ProcOf(owner), &OwnerProc);
     // As the main window sets it up.
-    tray.reset(new TStTrayIcon(owner));
+    tray.reset(new TStTrayIcon(owner, CountingNotifyIcon));
     tray->BeginLoading();
     tray->SetActive(false);
     tray->SetMinimizeToTray(true);
@@ -110,8 +109,6 @@ protected:
     tray.reset();
     if (::IsWindow(owner))
       ::DestroyWindow(owner);
-    SetShellNotifyIconOverride(nullptr);
-    CWindow::SetErrorReporter(nullptr);
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
       ::DispatchMessageA(&msg);
@@ -219,7 +216,7 @@ TEST_F(TrayIcon, OnlyOneAtATimeAndTheOwnerMayGoFirst)
   ::DestroyWindow(owner);
   tray.reset();
   owner = CreateOwner();
-  tray.reset(new TStTrayIcon(owner));
+  tray.reset(new TStTrayIcon(owner, CountingNotifyIcon));
   EXPECT_TRUE(tray->GetActive());
 }
 
@@ -319,7 +316,7 @@ TEST_F(TrayIcon, TaskbarCreatedAddsAgainAndARefusalWaitsForTheNextMinimize)
   EXPECT_EQ(g_shell.adds, 2);
   EXPECT_TRUE(tray->InTray());
 
-  CWindow::SetErrorReporter(CollectReport);
+  tray->SetErrorReporter(CollectReport);
   g_shell.refuse = true;
   ::SendMessageA(tray->Handle(), taskbarCreated, 0, 0);
   EXPECT_EQ(g_shell.adds, 3);

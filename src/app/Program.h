@@ -1,0 +1,88 @@
+#pragma once
+#include <memory>
+#include <string>
+#include "../platform/Handle.h"
+#include "../platform/Registry.h"
+#include "../settings/Settings.h"
+#include "../shell/TrayIcon.h"
+#include "AppPaths.h"
+#include "InspectionReport.h"
+
+class TDriveWork;
+class TFileLogger;
+class TForm1;
+class TForm2;
+class TForm3;
+
+// What tests put between the program and the platform, for conditions this
+// machine cannot make. The defaults are the platform's own calls.
+struct TProgramSeams
+{
+  // Every call of the tray icon to the notification area.
+  TShellNotifyIconFn NotifyIcon = &::Shell_NotifyIconA;
+  // Every registry key the program opens, creates or changes.
+  RegistryDenyHook RegistryDeny = nullptr;
+};
+
+// The owner of the program's parts: paths, single-instance mutex, log,
+// settings record, drive workers, windows. It starts and ends the program;
+// the main window handles the window and calls back here for the rest.
+class TProgram : CNonCopyable
+{
+public:
+  explicit TProgram(const TProgramSeams &seams = TProgramSeams());
+  ~TProgram();
+
+  // The start-up, in its order. False when there is nothing to run: the
+  // main window could not be made, or another instance runs (or the mutex
+  // could not be made); the program is then to end without a trace.
+  bool Start();
+  // The message loop, until the main window is gone.
+  void Run();
+
+  // Null before Start() or when the window could not be made.
+  TForm1 *MainWindow() const { return _mainWindow.get(); }
+  bool IsFirstInstance() const { return _firstInstance; }
+  const AppPaths &Paths() const { return _paths; }
+  const TProgramSeams &Seams() const { return _seams; }
+  // The process's one settings record, from Start() to the end.
+  TSettings &Settings() { return _settings; }
+  // A log entry; dropped before the log is open and after it is closed.
+  void Log(const std::string &text) const;
+  const ReportFn &Reporter() const { return _report; }
+
+  // Hands a root to the drive workers with a copy of the settings, keeping
+  // copies unless the common file said no. The result comes back to the
+  // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
+  void InspectRoot(const std::string &root, bool onlyIfReadable = false);
+  void DeliverInspections();
+  // Drive checks submitted whose results have not yet come back.
+  size_t DriveChecksPending() const;
+
+  void EditExceptions(HWND owner);
+  void SaveSettings();
+  // The session ends: the process may go without the window ever being
+  // destroyed, so the settings are saved now, once.
+  void SaveAtSessionEnd();
+  // The main window is being destroyed: no box any more, drives left to
+  // their workers, the settings saved, the mutex and the log closed.
+  void End();
+
+private:
+  const TProgramSeams _seams;
+  AppPaths _paths;
+  CHandle _mutex;
+  std::unique_ptr<TFileLogger> _logger;
+  ReportFn _report;
+  TSettings _settings;
+  std::unique_ptr<TDriveWork> _driveWork;
+  TInspectionReporter _reporter;
+  bool _firstInstance = false;
+  // Nothing was loaded, so nothing may be saved over the user's file.
+  bool _skipSave = true;
+  bool _savedAtSessionEnd = false;
+  std::unique_ptr<TForm3> _prompt;
+  std::unique_ptr<TForm2> _exceptionsDialog;
+  // Last: destroyed first, while everything its end uses still lives.
+  std::unique_ptr<TForm1> _mainWindow;
+};
