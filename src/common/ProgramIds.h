@@ -25,6 +25,8 @@
 #define IDS_LISTED_IN_EXCEPTIONS 1016
 #define IDS_CANNOT_STORE_TEXT 1017
 #define IDS_FILE_TOO_LARGE 1018
+#define IDS_SETTINGS_NOT_SAVED 1019
+#define IDS_CHANGE_NOT_SAVED 1020
 
 /* Sent to the main window by another program: quit without a question. */
 #define WM_MERVANE_QUIT (WM_USER + 1)

@@ -3,7 +3,6 @@
 #include "../common/Messages.h"
 #include "../platform/PathText.h"
 #include "../settings/ExceptionEncoding.h"
-#include "../settings/Settings.h"
 #include "ExceptionRecords.h"
 #include "Form2Layout.h"
 #include "Form3.h"
@@ -56,7 +55,7 @@ int SelectionAfterDelete(int deleted, int count)
   return deleted < count ? deleted : 0;
 }
 
-TForm2::TForm2(TForm3 &prompt) : _prompt(prompt)
+TForm2::TForm2(TForm3 &prompt, ReportFn report) : _prompt(prompt), _report(std::move(report))
 {
   const std::string caption = std::string(ProductTitle) + ". " + LoadMessage(IDS_EXCEPTIONS_SETUP);
   if (!CreateModal("TForm2", caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, Form2ClientWidth,
@@ -86,7 +85,7 @@ bool TForm2::Execute(HWND owner, TSettings &settings, const std::string &iniPath
   if (accepted)
   {
     AcceptCombinedExceptions(settings, _entries);
-    SaveSettings(settings, iniPath);
+    Save(owner, settings, iniPath);
   }
   Fill(ExceptionList());
   return accepted;
@@ -127,6 +126,18 @@ void TForm2::ShowMessage(int id)
 {
   const std::string text = LoadMessage(id);
   ::MessageBoxA(_hwnd, text.c_str(), _applicationTitle.c_str(), MB_OK);
+}
+
+void TForm2::Save(HWND owner, const TSettings &settings, const std::string &iniPath)
+{
+  const SaveResult saved = SaveSettings(settings, iniPath);
+  if (saved.Saved())
+    return;
+  if (_report)
+    _report(FormatText(LoadMessage(IDS_SETTINGS_NOT_SAVED), {saved.File, saved.Reason()}));
+  const std::string text = FormatText(LoadMessage(IDS_CHANGE_NOT_SAVED), {saved.Reason()});
+  // The dialog is hidden by now.
+  ::MessageBoxA(owner, text.c_str(), _applicationTitle.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 bool TForm2::RunOpenDialog1(std::string &path)

@@ -1,9 +1,8 @@
 #pragma once
 #include <string>
 #include "../platform/ModalWindow.h"
-#include "../settings/ExceptionList.h"
+#include "../settings/Settings.h"
 
-struct TSettings;
 class TForm3;
 
 // The exceptions dialog; created hidden at start. It edits a copy of the
@@ -11,13 +10,17 @@ class TForm3;
 class TForm2 : public CModalWindow
 {
 public:
-  // `prompt` asks for the description of a new entry.
-  explicit TForm2(TForm3 &prompt);
+  // `prompt` asks for the description of a new entry. `report` takes the
+  // log entry of a save at OK that failed (the program's log; none when
+  // empty); the user is told in a message box either way.
+  explicit TForm2(TForm3 &prompt, ReportFn report = ReportFn());
   ~TForm2() override;
   // Opens the dialog over the middle of `owner`, filled afresh from
   // `settings`. On OK the edited list becomes the user's and the settings are
-  // saved to `iniPath`; true then. `programFolder` becomes the current folder
-  // after the file dialog; `applicationTitle` is the caption of its messages.
+  // saved to `iniPath`; true then, even when the save failed: the list stays
+  // in effect and the next save tries again. `programFolder` becomes the
+  // current folder after the file dialog; `applicationTitle` is the caption
+  // of its messages.
   bool Execute(HWND owner, TSettings &settings, const std::string &iniPath, const std::string &programFolder,
                const std::string &applicationTitle);
 
@@ -29,12 +32,14 @@ private:
   void Select(int index);
   bool RunOpenDialog1(std::string &path);
   void ShowMessage(int id);
+  void Save(HWND owner, const TSettings &settings, const std::string &iniPath);
 
   void ListBox1Click();
   void Button1Click();
   void Button2Click();
 
   TForm3 &_prompt;
+  ReportFn _report;
   // Names: the items of ListBox1; Bodies: the BodyList, in body encoding.
   ExceptionList _entries;
   std::string _programFolder;

@@ -73,9 +73,13 @@ void TFileLogger::Log(int level, const std::string &category, const std::string 
     const std::string entry = LogTimeStamp() + '\t' + std::to_string(level) + '\t' + category + '\t' +
                               IndentContinuationLines(message, kContinuationPrefix, false);
     CFile file;
-    if (!OpenForAppend(file, _fileName) || !file.SeekToEnd())
+    unsigned long long end = 0;
+    if (!OpenForAppend(file, _fileName) || !file.SeekToEnd(&end))
       return;
-    file.WriteAll(entry.data(), static_cast<DWORD>(entry.size()));
+    // A full disk may take the start of an entry: it goes again, or the next
+    // entry would continue its line.
+    if (!file.WriteAll(entry.data(), static_cast<DWORD>(entry.size())))
+      file.TruncateAt(end);
   }
   catch (...)
   {

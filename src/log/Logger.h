@@ -14,7 +14,8 @@ protected:
 
 // Appends entries to a text file in the ANSI code page. The file is opened and
 // closed for every entry, so it may be read, moved or deleted meanwhile; an
-// entry that cannot be written is dropped without a word.
+// entry that cannot be written whole is dropped without a word, and what is
+// in the file already is never touched.
 class TFileLogger : public TAbstractLogger, CNonCopyable
 {
 public:

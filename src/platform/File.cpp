@@ -15,11 +15,22 @@ bool CFile::GetSize(unsigned long long &size) const
   return true;
 }
 
-bool CFile::SeekToEnd()
+bool CFile::SeekToEnd(unsigned long long *end)
 {
-  LARGE_INTEGER zero;
+  LARGE_INTEGER zero, position;
   zero.QuadPart = 0;
-  return ::SetFilePointerEx(_handle.Get(), zero, nullptr, FILE_END) != FALSE;
+  if (!::SetFilePointerEx(_handle.Get(), zero, &position, FILE_END))
+    return false;
+  if (end)
+    *end = static_cast<unsigned long long>(position.QuadPart);
+  return true;
+}
+
+bool CFile::TruncateAt(unsigned long long size)
+{
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(size);
+  return ::SetFilePointerEx(_handle.Get(), position, nullptr, FILE_BEGIN) && ::SetEndOfFile(_handle.Get());
 }
 
 bool CFile::Read(void *buffer, DWORD size, DWORD &read)
@@ -33,6 +44,21 @@ bool CFile::Read(void *buffer, DWORD size, DWORD &read)
 
 bool CFile::WriteAll(const void *data, DWORD size)
 {
-  DWORD written = 0;
-  return ::WriteFile(_handle.Get(), data, size, &written, nullptr) && written == size;
+  // When the disk fills up, Wine writes what fits and reports success with
+  // the shorter count; only the next call gives the error.
+  const char *next = static_cast<const char *>(data);
+  while (size > 0)
+  {
+    DWORD written = 0;
+    if (!::WriteFile(_handle.Get(), next, size, &written, nullptr))
+      return false;
+    if (written == 0)
+    {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    next += written;
+    size -= written;
+  }
+  return true;
 }

@@ -1,6 +1,28 @@
 #include "Profile.h"
 #include <windows.h>
+#include <algorithm>
 #include "Text.h"
+
+namespace
+{
+unsigned long long FileSize(const std::string &file)
+{
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
+    return 0;
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The buffer after one of `size` was too small, up to `limit`. Each call may
+// parse the whole file again (Wine does for a file written in the last two
+// seconds), so the next buffer is at least the file's size, which holds any
+// text read from it, rather than one doubling after another.
+size_t NextBufferSize(const std::string &file, size_t size, size_t limit)
+{
+  const unsigned long long wanted = std::max<unsigned long long>(size * 2ull, FileSize(file) + 2);
+  return static_cast<size_t>(std::min<unsigned long long>(wanted, limit));
+}
+} // namespace
 
 bool ReadProfileText(const std::string &file, const char *section, const char *key, std::string &value,
                      const char *defaultValue)
@@ -20,8 +42,37 @@ bool ReadProfileText(const std::string &file, const char *section, const char *k
       value = buffer;
       return whole;
     }
-    buffer.assign(static_cast<size_t>(size) * 2, '\0');
+    buffer.assign(NextBufferSize(file, size, MaxProfileValueLength + 2), '\0');
   }
+}
+
+bool ReadProfileLines(const std::string &file, const char *section, std::vector<std::string> &lines)
+{
+  // A list that does not fit comes back cut, with size - 2 as its length.
+  // The lines of a section hold no more than the file, and may hold more
+  // than one value can.
+  const size_t limit = 2 * (MaxProfileValueLength + 2);
+  std::string buffer(NextBufferSize(file, 1024, limit), '\0');
+  DWORD got = 0;
+  for (;;)
+  {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    got = section ? ::GetPrivateProfileSectionA(section, &buffer[0], size, file.c_str())
+                  : ::GetPrivateProfileSectionNamesA(&buffer[0], size, file.c_str());
+    if (got + 2 < size)
+      break;
+    if (size >= limit)
+      return false;
+    buffer.assign(NextBufferSize(file, size, limit), '\0');
+  }
+  lines.clear();
+  for (size_t start = 0; start < got;)
+  {
+    const size_t end = buffer.find('\0', start);
+    lines.push_back(buffer.substr(start, end - start));
+    start = end + 1;
+  }
+  return true;
 }
 
 namespace

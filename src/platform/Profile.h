@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // INI access through the profile functions.
 
@@ -14,6 +15,11 @@ constexpr size_t MaxProfileValueLength = (static_cast<size_t>(1) << 26) - 2;
 // MaxProfileValueLength characters, which are not the value.
 bool ReadProfileText(const std::string &file, const char *section, const char *key, std::string &value,
                      const char *defaultValue = "");
+// The names of the file's sections (`section` null), or the lines of a
+// section as the profile functions read them ("key=value", comments left
+// out), in file order; none for a missing file. False when they are longer
+// than twice MaxProfileValueLength altogether.
+bool ReadProfileLines(const std::string &file, const char *section, std::vector<std::string> &lines);
 // Writes a value so that ReadProfileText gives it back byte for byte. False
 // when the platform could not write it (folder missing, no access).
 bool WriteProfileText(const std::string &file, const char *section, const char *key,

@@ -55,3 +55,17 @@ bool SameTextIgnoreCase(const std::string &a, const std::string &b)
   return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
                           static_cast<int>(b.size())) == CSTR_EQUAL;
 }
+
+std::string SystemErrorText(unsigned long error)
+{
+  char *buffer = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  std::string text = length > 0 && buffer ? std::string(buffer, length) : std::string();
+  if (buffer)
+    ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+    text.pop_back();
+  return text.empty() ? "error " + std::to_string(error) : text;
+}

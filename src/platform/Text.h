@@ -13,3 +13,7 @@ bool ToAnsiExact(const wchar_t *wide, size_t length, std::string &text);
 // Equal under the user's locale with letter case ignored (CompareStringA,
 // NORM_IGNORECASE). Both texts are taken whole: blanks, TABs and NULs count.
 bool SameTextIgnoreCase(const std::string &a, const std::string &b);
+
+// The system's text for an error code, without its line end; "error N" when
+// the system has none.
+std::string SystemErrorText(unsigned long error);

@@ -251,11 +251,20 @@ void TQuarantine::AddOrigin(const std::string &line)
   // Opened once for the inspection: every line is appended at the end.
   if (!_origin.IsOpen() &&
       !(_origin.Open((_current + kOriginFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS) &&
-        _origin.SeekToEnd()))
+        _origin.SeekToEnd(&_originEnd)))
   {
     _origin.Close();
     return;
   }
   if (_origin.WriteAll(text.data(), static_cast<DWORD>(text.size())))
+  {
     _bytes += text.size();
+    _originEnd += text.size();
+  }
+  else
+  {
+    // A full disk may take the start of a line: it goes again, or the next
+    // line would continue it.
+    _origin.TruncateAt(_originEnd);
+  }
 }

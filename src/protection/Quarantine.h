@@ -62,4 +62,5 @@ private:
   unsigned long long _bytes = 0; // in the whole quarantine
   std::vector<std::string> _kept;
   CFile _origin; // Origin.txt of _current, once a line went in
+  unsigned long long _originEnd = 0; // its size after the last whole line
 };

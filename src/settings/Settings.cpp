@@ -171,15 +171,23 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
   record.UserExceptionsUnread = !LoadExceptionList(iniPath, record.UserExceptions, report);
 }
 
-void SaveSettings(const TSettings &record, const std::string &iniPath)
-{
-  // A failed write ends its group: the rest of the group is not tried.
-  if (WriteProfileText(iniPath, Section, "FirstRun", "0") && !record.IsLocked(LockSettings) &&
-      WriteProfileText(iniPath, Section, "RunMinimized", record.RunMinimized ? "1" : "0"))
-    WriteProfileText(iniPath, Section, "Behaviour", BehaviourText(record.Flags));
+std::string SaveResult::Reason() const { return SystemErrorText(Error); }
 
-  if (record.UserExceptionsUnread)
-    return;
-  if (WriteProfileText(iniPath, Section, "ARNames", EncodeListText(record.UserExceptions.Names)))
-    WriteProfileText(iniPath, Section, "ARBodies", EncodeListText(record.UserExceptions.Bodies));
+SaveResult SaveSettings(const TSettings &record, const std::string &iniPath, const FileReplaceSteps &steps)
+{
+  std::vector<ProfileValue> values{{"FirstRun", "0"}};
+  if (!record.IsLocked(LockSettings))
+  {
+    values.push_back({"RunMinimized", record.RunMinimized ? "1" : "0"});
+    values.push_back({"Behaviour", BehaviourText(record.Flags)});
+  }
+  if (!record.UserExceptionsUnread)
+  {
+    values.push_back({"ARNames", EncodeListText(record.UserExceptions.Names)});
+    values.push_back({"ARBodies", EncodeListText(record.UserExceptions.Bodies)});
+  }
+  SaveResult result;
+  result.File = iniPath;
+  result.Error = UpdateProfile(iniPath, Section, values, steps);
+  return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include "../platform/ProfileUpdate.h"
 #include "ExceptionList.h"
 
 enum DriveKind
@@ -57,7 +58,24 @@ void ResetDefaults(TSettings &record);
 // caller's business.
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
                   const ReportFn &report);
-void SaveSettings(const TSettings &record, const std::string &iniPath);
+
+// What a save did: Error is 0 when `File` holds the settings; otherwise the
+// system's error code, and `File` is exactly as it was before the save.
+struct SaveResult
+{
+  std::string File;
+  unsigned long Error = 0;
+  bool Saved() const { return Error == 0; }
+  // The system's text for Error.
+  std::string Reason() const;
+};
+
+// Writes FirstRun=0; RunMinimized and Behaviour unless the settings are
+// locked; the user's lists unless they could not be read. The file is
+// replaced in one step (see UpdateProfile), so a full disk or a sudden end
+// never leaves it cut short. `steps` are the system's but in tests.
+SaveResult SaveSettings(const TSettings &record, const std::string &iniPath,
+                        const FileReplaceSteps &steps = SystemReplaceSteps);
 
 // The 20-character Behaviour text of the five kinds' flags.
 std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount]);

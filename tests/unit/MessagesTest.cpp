@@ -16,7 +16,10 @@ TEST(Messages, TableTextsAreExact)
   EXPECT_EQ(LoadMessage(1000), "");
   EXPECT_EQ(LoadMessage(1017), "This text contains <<R>>, <<N>>, <<R2>> or <<N2>> and cannot be stored");
   EXPECT_EQ(LoadMessage(1018), "The file is larger than 64 KB and cannot be added to the exception list");
-  EXPECT_EQ(LoadMessage(1019), "");
+  EXPECT_EQ(LoadMessage(1019), "Settings could not be saved to %s: %s");
+  EXPECT_EQ(LoadMessage(1020), "Your change is in effect but could not be saved:\r\n%s\r\nMervane will try again "
+                               "when it next saves its settings.");
+  EXPECT_EQ(LoadMessage(1021), "");
 }
 
 TEST(Messages, FormatTakesArgumentsInOrderAsData)
