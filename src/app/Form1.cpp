@@ -348,7 +348,7 @@ void TForm1::ClearDisabledUserEntry()
 
 void TForm1::Button1Click()
 {
-  _program.SaveSettings();
+  _program.SaveSettings(_hwnd);
   ::ShowWindow(_hwnd, SW_HIDE);
 }
 

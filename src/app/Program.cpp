@@ -1,5 +1,6 @@
 #include "Program.h"
 #include "CrossThread.h"
+#include "../common/Messages.h"
 #include "../exceptions/Form2.h"
 #include "../exceptions/Form3.h"
 #include "../log/Logger.h"
@@ -75,7 +76,7 @@ bool TProgram::Start()
 
   _prompt.reset(new TForm3());
   _prompt->SetErrorReporter(_report);
-  _exceptionsDialog.reset(new TForm2(*_prompt));
+  _exceptionsDialog.reset(new TForm2(*_prompt, _report));
   _exceptionsDialog->SetErrorReporter(_report);
   return true;
 }
@@ -123,7 +124,18 @@ void TProgram::EditExceptions(HWND owner)
                                WindowTitle());
 }
 
-void TProgram::SaveSettings() { ::SaveSettings(_settings, _paths.IniPath); }
+void TProgram::SaveSettings(HWND askedFrom)
+{
+  const SaveResult saved = ::SaveSettings(_settings, _paths.IniPath);
+  if (saved.Saved())
+    return;
+  Log(FormatText(LoadMessage(IDS_SETTINGS_NOT_SAVED), {saved.File, saved.Reason()}));
+  if (!askedFrom)
+    return;
+  const std::string text = FormatText(LoadMessage(IDS_CHANGE_NOT_SAVED), {saved.Reason()});
+  const std::string title = WindowTitle();
+  ::MessageBoxA(askedFrom, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
 
 void TProgram::SaveAtSessionEnd()
 {

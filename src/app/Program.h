@@ -60,7 +60,9 @@ public:
   size_t DriveChecksPending() const;
 
   void EditExceptions(HWND owner);
-  void SaveSettings();
+  // A failed save is logged, and told in a box over `askedFrom` when the
+  // user asked for it there; the settings stay in memory for the next save.
+  void SaveSettings(HWND askedFrom = nullptr);
   // The session ends: the process may go without the window ever being
   // destroyed, so the settings are saved now, once.
   void SaveAtSessionEnd();
