@@ -94,6 +94,9 @@ while pos + 8 <= len(data):
                     and dep.get('name', '').lower() == 'microsoft.windows.common-controls'):
                 comctl_arch = dep.get('processorArchitecture', 'none')
         print('manifest', self_arch.lower(), comctl_arch.lower())
+        for setting in root.iter():
+            if local(setting.tag) in ('dpiAware', 'dpiAwareness'):
+                print('dpi', setting.tag, ''.join((setting.text or '').split()))
 EOF
   )
 fi
@@ -118,6 +121,17 @@ manifests=$(awk '$1 == "manifest"' <<<"$facts")
   [ "$comctl" = none ] || [ "$comctl" = "$manifest_arch" ] || [ "$comctl" = '*' ] ||
     fail "manifest common-controls processorArchitecture \"$comctl\", expected \"$manifest_arch\""
 done <<<"$manifests"
+
+# 4. Laid out at the monitors' dpi by the program itself, on every version
+# that knows of it; the functions for it are looked up at run time, since
+# Windows XP and 7 lack them.
+grep -qxF 'dpi {http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware true' <<<"$facts" ||
+  fail "manifest does not declare dpiAware true (2005 namespace)"
+grep -qxF 'dpi {http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness PerMonitorV2,PerMonitor' <<<"$facts" ||
+  fail "manifest does not declare dpiAwareness PerMonitorV2, PerMonitor (2016 namespace)"
+newer=$(grep -owE 'GetDpiFor(Window|System)|GetSystemMetricsForDpi|AdjustWindowRectExForDpi|SetProcessDpiAware[A-Za-z]*' \
+  <<<"$headers" | sort -u | tr '\n' ' ') || true
+[ -z "$newer" ] || fail "imports $newer- Windows XP and 7 would refuse to start it"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "check-exe: OK $exe ($arch)"

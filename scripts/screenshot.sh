@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
 # Takes a picture of Mervane's main window: builds, starts the program with its
 # window shown in a throwaway Wine prefix (no drive on the host's root) inside
-# an 800x600 Wine desktop on a virtual display of its own, and writes the
-# picture, cut to the main window, to OUTPUT (default docs/main-window.png).
-# With --desktop the whole Wine desktop is kept.
+# a Wine desktop (800x600 at 96 dpi) on a virtual display of its own, and writes the
+# picture, cut to the main window, to OUTPUT (default docs/main-window.png,
+# or docs/main-window-Ndpi.png). With --desktop the whole Wine desktop is
+# kept; with --dpi N the text size is N dots per inch (96, 120, 144, 192) and
+# the desktop grows with it.
 #
-#   scripts/screenshot.sh [--desktop] [OUTPUT]
+#   scripts/screenshot.sh [--desktop] [--dpi N] [OUTPUT]
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
-whole=0
-if [ "${1:-}" = "--desktop" ]; then
-  whole=1
-  shift
-fi
-out=${1:-$src/docs/main-window.png}
+whole=0 dpi=96
+while [ $# -gt 0 ]; do
+  case $1 in
+    --desktop) whole=1; shift ;;
+    --dpi) dpi=${2:?--dpi needs a number}; shift 2 ;;
+    *) break ;;
+  esac
+done
+[[ $dpi =~ ^[0-9]+$ ]] && [ "$dpi" -ge 96 ] || { echo "screenshot: --dpi takes 96 or more" >&2; exit 2; }
+default=$src/docs/main-window.png
+[ "$dpi" = 96 ] || default=$src/docs/main-window-${dpi}dpi.png
+out=${1:-$default}
+size="$((800 * dpi / 96))x$((600 * dpi / 96))"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
 "$src/scripts/setup.sh"
@@ -56,21 +65,23 @@ printf '[General]\r\nRunMinimized=0\r\n' > "$userdir/Mervane.ini"
 for n in $(seq 90 120); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
 done
-Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$n"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 [ -e "/tmp/.X11-unix/X$n" ] || { echo "screenshot: Xvfb did not start on :$n" >&2; exit 1; }
 
 # Every program of the prefix, the driver included, shares the one desktop;
-# otherwise the driver could not see the window.
+# otherwise the driver could not see the window. The text size is read as
+# each program starts.
 cd "$prefix/drive_c"
 printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Mervane"\r\n\r\n' > desktop.reg
-printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Mervane"="800x600"\r\n' >> desktop.reg
+printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Mervane"="%s"\r\n\r\n' "$size" >> desktop.reg
+printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n' "$dpi" >> desktop.reg
 wine regedit /S 'C:\desktop.reg'
 wineserver -w
 
-(cd "$prefix/drive_c/Mervane" && exec wine explorer /desktop=Mervane,800x600 'C:\Mervane\Mervane.exe') \
+(cd "$prefix/drive_c/Mervane" && exec wine explorer "/desktop=Mervane,$size" 'C:\Mervane\Mervane.exe') \
   >/dev/null 2>&1 &
 driver() { wine 'C:\tools\mvdriver.exe' "$@"; }
 shown=0

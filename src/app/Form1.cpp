@@ -5,6 +5,7 @@
 #include "../common/Messages.h"
 #include "../exceptions/Form2.h"
 #include "../platform/Controls.h"
+#include "../platform/Dpi.h"
 #include "../platform/PathText.h"
 #include "../policy/AutoPlayPolicy.h"
 #include "../policy/StartupEntries.h"
@@ -29,16 +30,19 @@ bool BehaviourFlags::*const BehaviourMembers[4] = {&BehaviourFlags::RemoveMenuIt
                                                    &BehaviourFlags::DeleteAutorunAll};
 const TForm1Control AutoPlayBoxes[AutoPlayBoxCount] = {CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7};
 
+// Items 13 pixels high at 96 dpi, as designed: all five kinds fit without scrolling.
+const int ListItemHeight = 13;
+
 // The window's style is a fixed single border with a system menu and a
-// minimize button; its outer size is the designed client area with frames of
-// 3 pixels, then corrected for the platform's frames.
-TCreateParams MainWindowParams()
+// minimize button; its outer size is the designed client area, scaled to
+// `dpi`, with frames of 3 pixels, then corrected for the platform's frames.
+TCreateParams MainWindowParams(int dpi)
 {
   TCreateParams params;
   params.Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  params.Width = Form1ClientWidth + 2 * 3;
-  params.Height = Form1ClientHeight + 2 * 3 + ::GetSystemMetrics(SM_CYCAPTION);
-  AdjustFormSize(bsSingle, params);
+  params.Width = ScaleToDpi(Form1ClientWidth, dpi) + 2 * 3;
+  params.Height = ScaleToDpi(Form1ClientHeight, dpi) + 2 * 3 + SystemMetricForDpi(SM_CYCAPTION, dpi);
+  AdjustFormSize(bsSingle, params, [dpi](int index) { return SystemMetricForDpi(index, dpi); });
   params.X = (::GetSystemMetrics(SM_CXSCREEN) - params.Width) / 2;
   params.Y = (::GetSystemMetrics(SM_CYSCREEN) - params.Height) / 2;
   return params;
@@ -76,9 +80,18 @@ const TControlSpec *SpecOf(int id)
 
 TForm1::TForm1(TProgram &program) : _program(program), _settings(program.Settings())
 {
-  const TCreateParams params = MainWindowParams();
-  if (!CreateFor(MainWindowClass, "", params.Style, 0, params.X, params.Y, params.Width, params.Height, nullptr) ||
-      !CreateControls())
+  int dpi = SystemDpi();
+  TCreateParams params = MainWindowParams(dpi);
+  const bool made = CreateFor(MainWindowClass, "", params.Style, 0, params.X, params.Y, params.Width, params.Height,
+                              nullptr);
+  // Made on a monitor of another dpi than the system's.
+  if (made && WindowDpi(_hwnd) != dpi)
+  {
+    dpi = WindowDpi(_hwnd);
+    params = MainWindowParams(dpi);
+    ::SetWindowPos(_hwnd, nullptr, params.X, params.Y, params.Width, params.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (!made || !CreateControls(dpi))
   {
     if (_hwnd)
       ::DestroyWindow(_hwnd);
@@ -96,8 +109,6 @@ TForm1::~TForm1()
     ::DestroyWindow(_hwnd);
   if (PopupMenu1)
     ::DestroyMenu(PopupMenu1);
-  if (_font)
-    ::DeleteObject(_font);
 }
 
 void TForm1::SetTitle(const std::string &title)
@@ -154,10 +165,8 @@ void TForm1::ApplyPolicies()
   ClearDisabledUserEntry();
 }
 
-bool TForm1::CreateControls()
+bool TForm1::CreateControls(int dpi)
 {
-  _font = CreatePointFont(Form1FontName, Form1FontPoints);
-  ::SendMessageA(_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(_font), FALSE);
   // The table places a group's controls within the group; the window holds
   // them all, so that their notifications reach it.
   std::vector<ChildControl> rows;
@@ -175,10 +184,9 @@ bool TForm1::CreateControls()
     row.Style = kind.Style;
     rows.push_back(row);
   }
-  if (!CreateChildControls(_hwnd, rows.data(), rows.size(), _font))
+  if (!_controls.Create(_hwnd, Form1FontName, Form1FontPoints, rows.data(), rows.size(), dpi))
     return false;
-  // Items 13 pixels high, as designed: all five kinds fit without scrolling.
-  ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, 13);
+  ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
   for (const char *name : DriveKindNames)
     ::SendMessageA(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 
@@ -490,6 +498,13 @@ void TForm1::StShellNotification1ShellDriveAdd(TStCustomShellNotification *, TSt
   InspectReportedItem(ShellItem);
 }
 
+void TForm1::WMDpiChanged(int dpi, LPARAM suggested)
+{
+  _controls.Apply(_hwnd, dpi);
+  ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
+  TakeSuggestedPlace(_hwnd, suggested);
+}
+
 void TForm1::Close()
 {
   bool canClose = true;
@@ -570,6 +585,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_MERVANE_INSPECTED:
     _program.DeliverInspections();
+    return 0;
+  case WmDpiChanged:
+    WMDpiChanged(LOWORD(wParam), lParam);
     return 0;
   default:
     return DefaultHandling(message, wParam, lParam);

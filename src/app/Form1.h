@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include "../platform/Controls.h"
 #include "../platform/Window.h"
 #include "../settings/Settings.h"
 #include "Form1Layout.h"
@@ -17,7 +18,7 @@ class TStTrayIcon;
 class TForm1 : public CWindow
 {
 public:
-  // The window with its controls, hidden and centred, its tray icon not yet
+  // The window with its controls, at its monitor's dpi, hidden and centred, its tray icon not yet
   // in the notification area, and the shell reports it listens for.
   explicit TForm1(TProgram &program);
   ~TForm1() override;
@@ -42,7 +43,8 @@ public:
   HWND Control(TForm1Control id) const { return ::GetDlgItem(_hwnd, id); }
 
 private:
-  bool CreateControls();
+  // The controls, their font and the window's icons at `dpi`.
+  bool CreateControls(int dpi);
   void EnableControls();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void WMCommand(int id, int code);
@@ -53,6 +55,8 @@ private:
   LRESULT WMQueryEndSession();
   void WMEndSession(bool ending);
   void WMUserQuit();
+  // Laid out again at the new dpi, in the place suggested.
+  void WMDpiChanged(int dpi, LPARAM suggested);
 
   // Controls and menu items.
   void ListBox1Click();
@@ -93,7 +97,7 @@ private:
   std::unique_ptr<TStShellNotification> StShellNotification1;
   std::unique_ptr<TStTrayIcon> StTrayIcon1;
   HMENU PopupMenu1 = nullptr;
-  HFONT _font = nullptr;
+  CScaledControls _controls;
   int _iconFailures = 0;
   bool CloseAllowed = false;
   bool SuppressBehaviourClicks = false;

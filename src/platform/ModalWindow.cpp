@@ -1,26 +1,31 @@
 #include "ModalWindow.h"
+#include "Dpi.h"
 
 CModalWindow::~CModalWindow()
 {
   if (_hwnd)
     ::DestroyWindow(_hwnd);
-  if (_font)
-    ::DeleteObject(_font);
 }
 
 bool CModalWindow::CreateModal(const char *className, const char *caption, DWORD style, DWORD exStyle,
                                int clientWidth, int clientHeight, const char *fontName, int fontPoints,
                                const ChildControl *controls, size_t count)
 {
-  RECT frame = {0, 0, clientWidth, clientHeight};
-  ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  if (!CreateFor(className, caption, style, exStyle, x, y, width, height, nullptr))
+  const auto sizeAt = [&](int dpi)
+  { return WindowSizeForClient(ScaleToDpi(clientWidth, dpi), ScaleToDpi(clientHeight, dpi), style, exStyle, dpi); };
+  int dpi = SystemDpi();
+  SIZE size = sizeAt(dpi);
+  if (!CreateFor(className, caption, style, exStyle, (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
+                 (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, size.cx, size.cy, nullptr))
     return false;
-  _font = CreatePointFont(fontName, fontPoints);
-  ::SendMessageA(_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(_font), FALSE);
-  return CreateChildControls(_hwnd, controls, count, _font);
+  // Made on a monitor of another dpi than the system's.
+  if (WindowDpi(_hwnd) != dpi)
+  {
+    dpi = WindowDpi(_hwnd);
+    size = sizeAt(dpi);
+    ::SetWindowPos(_hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return _controls.Create(_hwnd, fontName, fontPoints, controls, count, dpi);
 }
 
 int CModalWindow::ShowModal(HWND owner)
@@ -88,6 +93,10 @@ LRESULT CModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case DM_GETDEFID:
     return MAKELRESULT(IDOK, DC_HASDEFID);
+  case WmDpiChanged:
+    _controls.Apply(_hwnd, LOWORD(wParam));
+    TakeSuggestedPlace(_hwnd, lParam);
+    return 0;
   default:
     return DefaultHandling(message, wParam, lParam);
   }

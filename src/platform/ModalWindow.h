@@ -15,7 +15,8 @@ public:
 
 protected:
   CModalWindow() = default;
-  // A hidden window of that client size, in the middle of the screen, with its controls.
+  // A hidden window of that client size (designed at 96 dpi, laid out at its
+  // monitor's), in the middle of the screen, with its controls.
   bool CreateModal(const char *className, const char *caption, DWORD style, DWORD exStyle, int clientWidth,
                    int clientHeight, const char *fontName, int fontPoints, const ChildControl *controls,
                    size_t count);
@@ -26,11 +27,12 @@ protected:
   // The controls' notifications and the buttons' clicks. Not pure: the
   // window's destruction in the base destructor still notifies.
   virtual void WMCommand(int id, int code) {}
-  // WM_COMMAND, the close box and DM_GETDEFID; everything else gets the default handling.
+  // WM_COMMAND, the close box, DM_GETDEFID and a change of dpi; everything
+  // else gets the default handling.
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-  HFONT _font = nullptr;
+  CScaledControls _controls;
   int _result = 0;
   bool _modal = false;
 };

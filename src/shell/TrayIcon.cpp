@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 #include <cstring>
+#include "../platform/Dpi.h"
 #include "../platform/Window.h"
 
 #if defined(__i386__)
@@ -169,11 +170,15 @@ void TStCustomTrayIcon::Modify()
     throw ETrayIconError(kTrayErrorModify, "Tray icon error");
 }
 
-HICON TStCustomTrayIcon::CurrentIcon() const
+HICON TStCustomTrayIcon::CurrentIcon()
 {
   if (_icon)
     return _icon;
-  HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+  // The notification area shows small icons at the system's dpi, which stays
+  // the same while the program runs.
+  if (!_programIcon)
+    _programIcon.reset(LoadIconForDpi(1, true, SystemDpi()));
+  HICON icon = _programIcon.get();
   if (!icon && _owner)
     icon = reinterpret_cast<HICON>(::GetClassLongPtrA(_owner, GCLP_HICON));
   if (!icon)

@@ -27,6 +27,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include "../platform/GdiHandle.h"
 #include "../platform/NonCopyable.h"
 #include "ComponentWindow.h"
 
@@ -163,7 +164,7 @@ private:
   void HookOwner();
   void UnhookOwner();
   void Modify();
-  HICON CurrentIcon() const;
+  HICON CurrentIcon();
   void ReportFailure(std::exception_ptr failure);
 
   HWND _owner;
@@ -185,6 +186,7 @@ private:
   bool _hideOnRestore = false;
   std::string _hint;
   HICON _icon = nullptr;
+  CIcon _programIcon;
   bool _minimizeToTray = false;
   HMENU _popupMenu = nullptr;
   bool _showHint = true;

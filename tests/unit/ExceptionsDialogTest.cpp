@@ -1,7 +1,9 @@
 // What the exceptions dialog decides by itself: which file names Add takes,
-// and which entry is selected after Delete.
+// and which entry is selected after Delete; the prompt's layout at a new dpi.
 #include <gtest/gtest.h>
 #include "exceptions/Form2.h"
+#include "exceptions/Form3.h"
+#include "exceptions/Form3Layout.h"
 
 TEST(ExceptionsDialog, NameTestTakesAutorunInfInAnyCase)
 {
@@ -30,4 +32,37 @@ TEST(ExceptionsDialog, DeleteSelectsTheFollowingEntryElseTheFirst)
   EXPECT_EQ(SelectionAfterDelete(2, 2), 0);
   // The only entry deleted: nothing.
   EXPECT_EQ(SelectionAfterDelete(0, 0), -1);
+}
+
+// Moved to a monitor of 192 dpi, the prompt takes the place suggested and
+// lays its controls out again at twice their size, in a font made for 192 dpi.
+TEST(ExceptionsDialog, PromptLaysItselfOutAgainAtANewDpi)
+{
+  TForm3 prompt;
+  const HWND window = prompt.Handle();
+  ASSERT_NE(window, nullptr);
+  RECT suggested = {10, 20, 10 + 840, 20 + 250};
+  ::SendMessageA(window, 0x02E0, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+
+  RECT place;
+  ::GetWindowRect(window, &place);
+  EXPECT_EQ(place.left, 10);
+  EXPECT_EQ(place.top, 20);
+  EXPECT_EQ(place.right - place.left, 840);
+  EXPECT_EQ(place.bottom - place.top, 250);
+  for (size_t i = 0; i < Form3ControlCount; ++i)
+  {
+    const ChildControl &row = Form3Controls[i];
+    const HWND control = ::GetDlgItem(window, row.Id);
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT *>(&r), 2);
+    EXPECT_EQ(r.left, 2 * row.Left) << row.Id;
+    EXPECT_EQ(r.top, 2 * row.Top) << row.Id;
+    EXPECT_EQ(r.right - r.left, 2 * row.Width) << row.Id;
+    EXPECT_EQ(r.bottom - r.top, 2 * row.Height) << row.Id;
+    LOGFONTA font = {};
+    ASSERT_TRUE(::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof(font), &font));
+    EXPECT_EQ(font.lfHeight, -::MulDiv(Form3FontPoints, 192, 72)) << row.Id;
+  }
 }

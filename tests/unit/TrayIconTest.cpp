@@ -160,9 +160,15 @@ TEST_F(TrayIcon, ActiveTwiceAddsOnceTheFirstFormOfTheRecordFromATopLevelHiddenWi
   EXPECT_EQ(record.uID, 2u);
   EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(record.uCallbackMessage, 0x6FFu);
-  // No icon set: the program's own icon.
-  EXPECT_EQ(record.hIcon, ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
-  EXPECT_NE(record.hIcon, nullptr);
+  // No icon set: the program's own, at the small size the notification area shows.
+  ICONINFO info = {};
+  ASSERT_TRUE(::GetIconInfo(record.hIcon, &info));
+  BITMAP mask = {};
+  ::GetObjectA(info.hbmMask, sizeof(mask), &mask);
+  ::DeleteObject(info.hbmMask);
+  if (info.hbmColor)
+    ::DeleteObject(info.hbmColor);
+  EXPECT_EQ(mask.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
   EXPECT_EQ(::GetAncestor(tray->Handle(), GA_PARENT), ::GetDesktopWindow());
   EXPECT_FALSE(::IsWindowVisible(tray->Handle()));
 

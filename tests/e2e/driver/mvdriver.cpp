@@ -31,6 +31,11 @@
 //                                  class|caption|enabled|checked|x,y,w,h, with checked '-'
 //                                  for all but check boxes and radio buttons and the place
 //                                  relative to the window's client area
+//   measure CLASS CAPTION FONT POINTS
+//                                  one line per descendant: kind|caption|x,y,w,h|tw,th|item, kind
+//                                  the class or Check or Group, tw x th the caption's extent (th
+//                                  alone for none) in FONT of POINTS at the screen's dpi, item a
+//                                  list box's item height ('-' for others)
 //   select CLASS CAPTION INDEX     selects an item of the first list box and notifies its
 //                                  parent (LBN_SELCHANGE) as a click does
 //   selected CLASS CAPTION         prints the list box's selected index (-1: none)
@@ -553,6 +558,53 @@ static int Run(int argc, char **argv)
     Print(lines);
     return 0;
   }
+  if (cmd == "measure" && argc == 6)
+  {
+    HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
+    if (!top)
+      return 1;
+    // Wine answers WM_GETFONT from another process with 0, so the captions
+    // are measured in a font made as the window makes its own, at this dpi.
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    const HFONT font = ::CreateFontA(-::MulDiv(static_cast<int>(Number(argv[5])), dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
+                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, argv[4]);
+    const HGDIOBJ old = ::SelectObject(screen, font);
+    std::string lines;
+    for (HWND hwnd : Descendants(top))
+    {
+      RECT r;
+      ::GetWindowRect(hwnd, &r);
+      ::MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT *>(&r), 2);
+      const std::string caption = TextOf(hwnd);
+      SIZE extent = {0, 0};
+      // An empty caption measures the font's height.
+      ::GetTextExtentPoint32A(screen, caption.empty() ? "Xg" : caption.c_str(),
+                              caption.empty() ? 2 : static_cast<int>(caption.size()), &extent);
+      if (caption.empty())
+        extent.cx = 0;
+      std::string kind = ClassOf(hwnd);
+      const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+      if (IsCheckable(hwnd))
+        kind = "Check";
+      else if (!_stricmp(kind.c_str(), "Button") && (style & BS_TYPEMASK) == BS_GROUPBOX)
+        kind = "Group";
+      DWORD_PTR item = 0;
+      const bool list = !_stricmp(kind.c_str(), "ListBox");
+      if (list && !SendWait(hwnd, LB_GETITEMHEIGHT, 0, 0, item))
+        return 1;
+      char place[120];
+      snprintf(place, sizeof(place), "%ld,%ld,%ld,%ld|%ld,%ld|", r.left, r.top, r.right - r.left, r.bottom - r.top,
+               extent.cx, extent.cy);
+      lines += kind + "|" + caption + "|" + place + (list ? std::to_string(item) : "-") + "\n";
+    }
+    ::SelectObject(screen, old);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    Print(lines);
+    return 0;
+  }
   if ((cmd == "select" && argc == 5) || (cmd == "selected" && argc == 4))
   {
     HWND top = TopWindow(Arg(argv[2]), Arg(argv[3]));
@@ -701,6 +753,12 @@ static int Serve(char *self)
 
 int main(int argc, char **argv)
 {
+  // Aware of the dpi, as the program is: Wine would otherwise give every
+  // place and size of its windows scaled back to 96 dpi.
+  using SetAwareFn = BOOL(WINAPI *)();
+  if (const auto setAware = reinterpret_cast<SetAwareFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetProcessDPIAware"))))
+    setAware();
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stdin), _O_BINARY);
   if (argc == 2 && strcmp(argv[1], "serve") == 0)
