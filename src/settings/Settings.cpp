@@ -114,6 +114,8 @@ void ResetDefaults(TSettings &record)
   {
     const bool on = k != dkCdRom;
     record.Flags[k] = BehaviourFlags{on, on, on, on};
+    // Sticks are what shortcut worms travel on.
+    record.Flags[k].RepairShortcuts = k == dkRemovable;
   }
   record.RunMinimized = true;
   record.FirstRun = true;

@@ -20,6 +20,8 @@ struct BehaviourFlags
   bool InformUser = false;
   bool DeleteAutorunInf = false;
   bool DeleteAutorunAll = false;
+  // Kept apart from the four above: the RepairShortcuts value, not Behaviour.
+  bool RepairShortcuts = false;
 };
 
 enum LockBits : unsigned

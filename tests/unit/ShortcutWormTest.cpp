@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include "ProtectionTestSupport.h"
 #include "ShortcutWriter.h"
+#include "app/InspectionReport.h"
+#include "protection/DriveInspection.h"
 #include "protection/ShortcutWorm.h"
+#include "settings/Settings.h"
 
 using namespace testsupport;
 
@@ -101,4 +104,125 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
   ::SetFileAttributesA("E:\\Photos", 0);
   ::RemoveDirectoryA("E:\\Photos");
   EmptyFolder("E:\\");
+}
+
+namespace
+{
+const std::string kQuarantine = "C:\\tests\\WormQuarantine\\";
+
+class ShortcutWormRepair : public ::testing::Test
+{
+protected:
+  void SetUp() override { ResetDefaults(settings); }
+  void TearDown() override
+  {
+    for (const char *folder : {"E:\\Photos", "E:\\$RECYCLE.BIN", "I:\\Photos"})
+    {
+      ::SetFileAttributesA(folder, 0);
+      EmptyFolder(std::string(folder) + "\\");
+      ::RemoveDirectoryA(folder);
+    }
+    EmptyFolder("E:\\");
+    EmptyFolder("I:\\");
+    CFindFile find;
+    WIN32_FIND_DATAA data;
+    for (bool found = find.FindFirst((kQuarantine + "20*").c_str(), data); found; found = find.FindNext(data))
+      EmptyFolder(kQuarantine + data.cFileName + "\\");
+    EmptyFolder(kQuarantine);
+    ::RemoveDirectoryA(kQuarantine.c_str());
+  }
+  // The one sub-folder the inspection made, with a backslash.
+  static std::string Kept()
+  {
+    CFindFile find;
+    WIN32_FIND_DATAA data;
+    return find.FindFirst((kQuarantine + "20*").c_str(), data) ? kQuarantine + data.cFileName + "\\" : "";
+  }
+  TSettings settings;
+};
+
+// A worm's stick: the folder hidden, a script and a DLL hidden beside it,
+// shortcuts in their place, and what the user and the system have there too.
+void MakeInfected(const std::string &root)
+{
+  ASSERT_TRUE(::CreateDirectoryA((root + "Photos").c_str(), nullptr));
+  ASSERT_TRUE(WriteBytes(root + "Photos\\a.jpg", "JFIF"));
+  ASSERT_TRUE(::SetFileAttributesA((root + "Photos").c_str(), kHiddenSystem));
+  ASSERT_TRUE(WriteBytes(root + "report.doc", "doc", kHiddenSystem | FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteBytes(root + "only hidden.txt", "h", kHidden));
+  ASSERT_TRUE(WriteBytes(root + "desktop.ini", "[.ShellClassInfo]", kHiddenSystem));
+  ASSERT_TRUE(::CreateDirectoryA((root + "$RECYCLE.BIN").c_str(), nullptr));
+  ASSERT_TRUE(::SetFileAttributesA((root + "$RECYCLE.BIN").c_str(), kHiddenSystem));
+  ASSERT_TRUE(WriteBytes(root + "x.vbs", "CreateObject", kHiddenSystem));
+  ASSERT_TRUE(WriteBytes(root + "~$W.dll", "MZ", kHidden));
+  ASSERT_TRUE(WriteBytes(root + "notes.txt", "notes"));
+  ASSERT_TRUE(WriteBytes(root + "Photos.lnk",
+                         MakeShortcut("C:\\Windows\\system32\\cmd.exe", "/c start x.vbs&start explorer Photos&exit")));
+  ASSERT_TRUE(WriteBytes(root + "USB.lnk", MakeShortcut("C:\\Windows\\system32\\rundll32.exe", "~$W.dll,Show")));
+  ASSERT_TRUE(WriteBytes(root + "notes.lnk", MakeShortcut(root + "notes.txt")));
+}
+
+DWORD Attributes(const std::string &path) { return ::GetFileAttributesA(path.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE; }
+}
+
+// One warning with every step; copies and Origin.txt lines to undo each one;
+// a payload that is held open is said to be left.
+TEST_F(ShortcutWormRepair, InfectedStickIsRepairedAndSaidInOneReport)
+{
+  MakeInfected("E:\\");
+  const std::string lnk = ReadBytes("E:\\Photos.lnk");
+  CFile held;
+  ASSERT_TRUE(held.Open("E:\\x.vbs", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+  BoxWatcher watcher;
+  ReportInspection(InspectDrive("E:\\", settings, kQuarantine), nullptr);
+  const std::vector<std::string> boxes = watcher.Stop();
+  held.Close();
+
+  const std::string report = FormatText(LoadMessage(IDS_WORM_FOUND), {"E:\\"}) +
+                             "\r\n\r\nThe worm's shortcuts were deleted:\r\nE:\\Photos.lnk\r\nE:\\USB.lnk"
+                             "\r\n\r\nThe hidden files they start were deleted:\r\nE:\\~$W.dll"
+                             "\r\n\r\nHidden files and folders were made visible again:\r\nE:\\Photos\r\n"
+                             "E:\\report.doc\r\n\r\nCannot repair all shortcut-worm damage. DANGER!!!\r\nE:\\x.vbs";
+  EXPECT_EQ(boxes, std::vector<std::string>{report});
+  for (const char *gone : {"E:\\Photos.lnk", "E:\\USB.lnk", "E:\\~$W.dll"})
+    EXPECT_FALSE(PathExists(gone)) << gone;
+  EXPECT_EQ(Attributes("E:\\Photos"), FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(ReadBytes("E:\\Photos\\a.jpg"), "JFIF");
+  EXPECT_EQ(Attributes("E:\\report.doc"), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(Attributes("E:\\only hidden.txt"), kHidden);
+  EXPECT_EQ(Attributes("E:\\desktop.ini"), kHiddenSystem);
+  EXPECT_EQ(Attributes("E:\\$RECYCLE.BIN"), kHiddenSystem | FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_TRUE(PathExists("E:\\x.vbs"));
+  EXPECT_TRUE(PathExists("E:\\notes.lnk"));
+
+  const std::string kept = Kept();
+  EXPECT_EQ(ReadBytes(kept + "Photos.lnk.quarantined"), lnk);
+  EXPECT_EQ(ReadBytes(kept + "~$W.dll.quarantined"), "MZ");
+  EXPECT_EQ(ReadBytes(kept + "x.vbs.quarantined"), "CreateObject");
+  const std::string origin = ReadBytes(kept + "Origin.txt");
+  for (const std::string &line :
+       {"E:\\Photos.lnk\t" + std::to_string(lnk.size()) + "\tA\tPhotos.lnk.quarantined\r\n",
+        std::string("E:\\~$W.dll\t2\tHA\t~$W.dll.quarantined\r\n"), std::string("E:\\Photos\tfolder\tHS\tmade visible: -\r\n"),
+        std::string("E:\\report.doc\tfile\tRHSA\tmade visible: RA\r\n")})
+    EXPECT_NE(origin.find(line), std::string::npos) << line << origin;
+}
+
+// Autorun.inf and worm damage make one report; a kind with the switch off is
+// left as it is.
+TEST_F(ShortcutWormRepair, JoinsTheAutorunReportAndTheSwitchOffChangesNothing)
+{
+  MakeInfected("E:\\");
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]"));
+  settings.Flags[dkRemovable] = BehaviourFlags{false, true, true, false, true};
+  const TInspectionResult result = InspectDrive("E:\\", settings);
+  EXPECT_TRUE(result.InformUser);
+  EXPECT_EQ(result.Report.find(FormatText(LoadMessage(IDS_AUTORUN_FOUND), {"E:\\"}) +
+                               "\r\n\r\nE:\\Autorun.inf file was deleted\r\n\r\nThe worm's shortcuts were deleted:"),
+            0u);
+
+  MakeInfected("I:\\");
+  EXPECT_EQ(InspectDrive("I:\\", settings).Report, "");
+  EXPECT_EQ(Attributes("I:\\Photos"), kHiddenSystem | FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_TRUE(PathExists("I:\\Photos.lnk"));
+  EXPECT_TRUE(PathExists("I:\\x.vbs"));
 }
