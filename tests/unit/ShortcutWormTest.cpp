@@ -93,7 +93,9 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
     const bool parsed = ParseShortcut(reinterpret_cast<const unsigned char *>(c.Bytes.data()), c.Bytes.size(), link);
     EXPECT_EQ(parsed && IsWormShortcut(link, "E:\\", payloads), !c.Payloads.empty());
     if (parsed)
+    {
       EXPECT_EQ(payloads, c.Payloads);
+    }
   }
   // The same shortcut is the user's on another drive.
   TShortcut link;
