@@ -24,10 +24,11 @@ const UINT Timer1Interval = 1000;
 // The tray icon is tried this many times more after its first failure.
 const int IconRetries = 120;
 
-const TForm1Control BehaviourBoxes[4] = {CheckBox8, CheckBox9, CheckBox10, CheckBox11};
-bool BehaviourFlags::*const BehaviourMembers[4] = {&BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser,
-                                                   &BehaviourFlags::DeleteAutorunInf,
-                                                   &BehaviourFlags::DeleteAutorunAll};
+const int BehaviourBoxCount = 5;
+const TForm1Control BehaviourBoxes[BehaviourBoxCount] = {CheckBox8, CheckBox9, CheckBox10, CheckBox11, CheckBox13};
+bool BehaviourFlags::*const BehaviourMembers[BehaviourBoxCount] = {
+    &BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser, &BehaviourFlags::DeleteAutorunInf,
+    &BehaviourFlags::DeleteAutorunAll, &BehaviourFlags::RepairShortcuts};
 const TForm1Control AutoPlayBoxes[AutoPlayBoxCount] = {CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7};
 
 // Items 13 pixels high at 96 dpi, as designed: all five kinds fit without scrolling.
@@ -202,7 +203,7 @@ void TForm1::EnableControls()
 {
   const bool settings = !_settings.IsLocked(LockSettings);
   for (TForm1Control box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
-                            CheckBox9, CheckBox10, CheckBox11, CheckBox12, Button4, Button2})
+                            CheckBox9, CheckBox10, CheckBox11, CheckBox13, CheckBox12, Button4, Button2})
     ::EnableWindow(Control(box), settings);
   const bool quit = !_settings.IsLocked(LockQuit);
   ::EnableWindow(Control(Button3), quit);
@@ -243,7 +244,7 @@ void TForm1::ListBox1Click()
   if (i < 0 || i >= DriveKindCount)
     return;
   SuppressBehaviourClicks = true;
-  for (int m = 0; m < 4; ++m)
+  for (int m = 0; m < BehaviourBoxCount; ++m)
     SetChecked(BehaviourBoxes[m], _settings.Flags[i].*BehaviourMembers[m]);
   SuppressBehaviourClicks = false;
 }
@@ -255,7 +256,7 @@ void TForm1::CheckBox8Click()
   const LRESULT i = ::SendMessageA(Control(ListBox1), LB_GETCURSEL, 0, 0);
   if (i < 0 || i >= DriveKindCount)
     return;
-  for (int m = 0; m < 4; ++m)
+  for (int m = 0; m < BehaviourBoxCount; ++m)
     _settings.Flags[i].*BehaviourMembers[m] = Checked(BehaviourBoxes[m]);
 }
 
@@ -437,7 +438,8 @@ void TForm1::WMCommand(int id, int code)
   case CheckBox8:
   case CheckBox9:
   case CheckBox10:
-  case CheckBox11: CheckBox8Click(); break;
+  case CheckBox11:
+  case CheckBox13: CheckBox8Click(); break;
   case CheckBox12: CheckBox12Click(); break;
   case Button1: Button1Click(); break;
   case Button2: Button2Click(); break;

@@ -1,12 +1,12 @@
 #include "Form1Layout.h"
 
 const TControlSpec Form1Controls[] = {
-  {Button1, ckDefaultButton, "OK", 0, 252, 360, 75, 25},
+  {Button1, ckDefaultButton, "OK", 0, 252, 384, 75, 25},
   {GroupBox1, ckGroup, " Startup ", 0, 8, 8, 409, 73},
   {CheckBox1, ckCheckBox, "Run program when any user logon", GroupBox1, 8, 16, 393, 17},
   {CheckBox2, ckCheckBox, "Run program when current user logon", GroupBox1, 8, 32, 393, 17},
   {CheckBox12, ckCheckBox, "Run minimized", GroupBox1, 8, 48, 393, 17},
-  {Button2, ckButton, "Readme", 0, 6, 360, 75, 25},
+  {Button2, ckButton, "Readme", 0, 6, 384, 75, 25},
   {GroupBox2, ckGroup, " Autoplay ", 0, 8, 88, 409, 121},
   {Label1, ckLabel, "Turn on for drives:", GroupBox2, 8, 16, 393, 13},
   {CheckBox3, ckCheckBox, "CD-ROM", GroupBox2, 8, 32, 393, 17},
@@ -14,7 +14,7 @@ const TControlSpec Form1Controls[] = {
   {CheckBox5, ckCheckBox, "Fixed", GroupBox2, 8, 64, 393, 17},
   {CheckBox6, ckCheckBox, "Remote", GroupBox2, 8, 80, 393, 17},
   {CheckBox7, ckCheckBox, "Other", GroupBox2, 8, 96, 393, 17},
-  {GroupBox3, ckGroup, " Autorun ", 0, 8, 216, 409, 137},
+  {GroupBox3, ckGroup, " Autorun ", 0, 8, 216, 409, 161},
   {Label2, ckLabel, "For drive type ...", GroupBox3, 8, 16, 137, 13},
   {Label3, ckLabel, "... if Autorun.inf exists do following:", GroupBox3, 152, 16, 249, 13},
   {ListBox1, ckList, "", GroupBox3, 8, 32, 129, 73},
@@ -24,7 +24,8 @@ const TControlSpec Form1Controls[] = {
   {CheckBox11, ckCheckBox, "Delete Autorun.*", GroupBox3, 160, 80, 241, 17},
   {Button4, ckButton, "Default values", GroupBox3, 160, 104, 97, 25},
   {Button5, ckButton, "Exceptions", GroupBox3, 264, 104, 97, 25},
-  {Button3, ckButton, "Quit", 0, 340, 360, 75, 25},
+  {CheckBox13, ckCheckBox, "Repair shortcut-worm damage", GroupBox3, 160, 136, 241, 17},
+  {Button3, ckButton, "Quit", 0, 340, 384, 75, 25},
 };
 const int Form1ControlCount = sizeof(Form1Controls) / sizeof(Form1Controls[0]);
 

@@ -29,7 +29,8 @@ enum TForm1Control
   CheckBox11,
   Button4,
   Button5,
-  Button3
+  Button3,
+  CheckBox13
 };
 
 // Items of the tray icon's pop-up menu PopupMenu1.
@@ -75,6 +76,6 @@ extern const TMenuItemSpec PopupMenu1Items[2];
 
 // The client area as designed, at 96 dots per inch, and the form's font.
 const int Form1ClientWidth = 424;
-const int Form1ClientHeight = 395;
+const int Form1ClientHeight = 419;
 extern const char *const Form1FontName;
 const int Form1FontPoints = 8;

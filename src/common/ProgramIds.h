@@ -27,6 +27,11 @@
 #define IDS_FILE_TOO_LARGE 1018
 #define IDS_SETTINGS_NOT_SAVED 1019
 #define IDS_CHANGE_NOT_SAVED 1020
+#define IDS_WORM_FOUND 1021
+#define IDS_WORM_SHORTCUTS_DELETED 1022
+#define IDS_WORM_FILES_DELETED 1023
+#define IDS_WORM_ENTRIES_SHOWN 1024
+#define IDS_WORM_NOT_REPAIRED 1025
 
 /* Sent to the main window by another program: quit without a question. */
 #define WM_MERVANE_QUIT (WM_USER + 1)

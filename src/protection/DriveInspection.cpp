@@ -132,14 +132,37 @@ std::string BuildInspectionReport(const std::string &root, const std::string &fi
   return report;
 }
 
-TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder,
-                               CWriteGate *ownWrites, RegistryDenyHook deny)
+namespace
 {
-  TInspectionResult result;
-  // An empty path would make the search, and the deletions, relative to the
-  // current directory.
-  if (root.empty())
-    return result;
+std::string Section(int id, const std::vector<std::string> &paths)
+{
+  std::string section = LoadMessage(id);
+  for (const std::string &path : paths)
+    section += kLineJoin + path;
+  return section;
+}
+}
+
+std::string BuildWormReport(const TWormRepair &repair)
+{
+  if (!repair.Found)
+    return std::string();
+  std::string report;
+  const std::pair<int, const std::vector<std::string> *> sections[] = {
+      {IDS_WORM_SHORTCUTS_DELETED, &repair.ShortcutsDeleted},
+      {IDS_WORM_FILES_DELETED, &repair.FilesDeleted},
+      {IDS_WORM_ENTRIES_SHOWN, &repair.MadeVisible},
+      {IDS_WORM_NOT_REPAIRED, &repair.NotRepaired}};
+  for (const auto &section : sections)
+    if (!section.second->empty())
+      report += (report.empty() ? "" : kSectionJoin) + Section(section.first, *section.second);
+  return report;
+}
+
+// The Autorun.inf part of an inspection: its report, empty when there is none.
+static std::string InspectAutorun(const std::string &root, const TSettings &settings, const BehaviourFlags &flags,
+                                  TQuarantine &quarantine, RegistryDenyHook deny, TInspectionResult &result)
+{
   const std::string filePath = AutorunPathOf(root);
   try
   {
@@ -149,23 +172,19 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
   {
   }
   if (!result.Found)
-    return result;
+    return std::string();
 
   if (FindException(filePath, &result.AcceptedName, settings.UserExceptions, settings.CommonExceptions))
   {
     result.Accepted = true;
-    result.Report = FormatText(LoadMessage(IDS_LISTED_IN_EXCEPTIONS), {filePath, result.AcceptedName});
-    return result;
+    return FormatText(LoadMessage(IDS_LISTED_IN_EXCEPTIONS), {filePath, result.AcceptedName});
   }
 
-  const std::string volumeId = VolumeIdOf(root);
-  const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
   InspectionOutcome &outcome = result.Outcome;
-  TQuarantine quarantine(quarantineFolder, root, ownWrites);
   outcome.MenuItemsApplicable = IsVolumeRoot(root);
 
   if (flags.RemoveMenuItems && outcome.MenuItemsApplicable)
-    outcome.MenuItemsRemoved = RemoveMenuCache(volumeId, deny);
+    outcome.MenuItemsRemoved = RemoveMenuCache(VolumeIdOf(root), deny);
   if (flags.DeleteAutorunInf)
   {
     try
@@ -192,8 +211,38 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
       outcome.AllAutorunDeleted = false;
     }
   }
+  result.InformUser = flags.InformUser;
+  return BuildInspectionReport(root, filePath, flags, outcome);
+}
 
-  result.Report = BuildInspectionReport(root, filePath, flags, outcome);
+TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder,
+                               CWriteGate *ownWrites, RegistryDenyHook deny)
+{
+  TInspectionResult result;
+  // An empty path would make the search, and the deletions, relative to the
+  // current directory.
+  if (root.empty())
+    return result;
+  const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
+  TQuarantine quarantine(quarantineFolder, root, ownWrites);
+  result.Report = InspectAutorun(root, settings, flags, quarantine, deny, result);
+
+  if (!flags.RepairShortcuts)
+    return result;
+  try
+  {
+    result.Worm = RepairShortcutWorm(DirectoryPartOf(AutorunPathOf(root)), quarantine);
+  }
+  catch (...)
+  {
+    // Out of memory at worst: the repair goes unreported rather than the
+    // Autorun.inf part with it.
+  }
+  const std::string worm = BuildWormReport(result.Worm);
+  if (worm.empty())
+    return result;
+  result.Report = (result.Report.empty() ? FormatText(LoadMessage(IDS_WORM_FOUND), {root}) : result.Report) +
+                  kSectionJoin + worm;
   result.InformUser = flags.InformUser;
   return result;
 }

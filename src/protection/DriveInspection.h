@@ -5,6 +5,7 @@
 #include "../platform/Registry.h"
 #include "../platform/WriteGate.h"
 #include "../settings/Settings.h"
+#include "ShortcutWorm.h"
 
 DriveKind DriveKindOf(UINT driveType);
 // The platform's drive type of the drive that holds `root`. A folder that is
@@ -49,6 +50,10 @@ struct InspectionOutcome
 std::string BuildInspectionReport(const std::string &root, const std::string &filePath,
                                   const BehaviourFlags &flags, const InspectionOutcome &outcome);
 
+// The sections of a shortcut-worm repair, joined like the others; empty when
+// no worm shortcut was found.
+std::string BuildWormReport(const TWormRepair &repair);
+
 // What one inspection found and did. Nothing of it has been logged or shown:
 // the caller writes `Report` to the log, and shows it too when `InformUser`.
 struct TInspectionResult
@@ -57,15 +62,17 @@ struct TInspectionResult
   bool Accepted = false; // ... and it is on a list of accepted files
   std::string AcceptedName;
   InspectionOutcome Outcome; // the actions taken, for a file not accepted
+  TWormRepair Worm;          // the shortcut-worm repair, when the drive kind asks for it
   std::string Report;        // the log entry; empty when nothing was found
   bool InformUser = false;
 };
 
 // Inspects one drive root (or shared folder) with the given settings' flags
 // and exception lists: an accepted Autorun.inf is only reported; any other one
-// gets the actions its drive kind's flags select. With a `quarantineFolder`,
-// every file is copied there before it is deleted (see TQuarantine); those
-// copies pass `ownWrites` when one is given. `deny` is the registry seam of
+// gets the actions its drive kind's flags select. Shortcut-worm damage is
+// repaired when they ask for that; its sections join the same report. With a
+// `quarantineFolder`, every file is copied there before it is deleted (see
+// TQuarantine); those copies pass `ownWrites` when one is given. `deny` is the registry seam of
 // the menu-cache cleanup.
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings,
                                const std::string &quarantineFolder = {}, CWriteGate *ownWrites = nullptr,

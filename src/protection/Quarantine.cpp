@@ -140,6 +140,20 @@ void TQuarantine::Keep(const std::string &path, const WIN32_FIND_DATAA *found)
   }
 }
 
+void TQuarantine::NoteAttributes(const std::string &path, DWORD before, DWORD after)
+{
+  try
+  {
+    if (_folder.empty() || !Open())
+      return;
+    AddOrigin(path + "\t" + ((before & FILE_ATTRIBUTE_DIRECTORY) ? "folder" : "file") + "\t" +
+              AttributeLetters(before) + "\tmade visible: " + AttributeLetters(after));
+  }
+  catch (...)
+  {
+  }
+}
+
 bool TQuarantine::Open()
 {
   if (_opened)

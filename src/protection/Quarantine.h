@@ -38,6 +38,9 @@ public:
   // when given, is the file's entry in a listing just made: its name as on
   // disk, size and attributes are taken from it rather than listed again.
   void Keep(const std::string &path, const WIN32_FIND_DATAA *found = nullptr);
+  // Lists in Origin.txt that the attributes of `path` were changed, so that
+  // the change can be undone by hand.
+  void NoteAttributes(const std::string &path, DWORD before, DWORD after);
 
 private:
   struct OldFolder

@@ -69,6 +69,16 @@ bool ReadBoolean(const std::string &file, const char *key, bool current)
   return ReadInteger(file, key, current ? 1 : 0) != 0;
 }
 
+bool BeginsWithDigits(const std::string &text, size_t count)
+{
+  if (text.size() < count)
+    return false;
+  for (size_t i = 0; i < count; ++i)
+    if (text[i] < '0' || text[i] > '9')
+      return false;
+  return true;
+}
+
 // A value as a log entry quotes it: a huge one must not grow the log by its size.
 std::string Quoted(const std::string &value)
 {
@@ -114,6 +124,8 @@ void ResetDefaults(TSettings &record)
   {
     const bool on = k != dkCdRom;
     record.Flags[k] = BehaviourFlags{on, on, on, on};
+    // Sticks are what shortcut worms travel on.
+    record.Flags[k].RepairShortcuts = k == dkRemovable;
   }
   record.RunMinimized = true;
   record.FirstRun = true;
@@ -132,14 +144,28 @@ std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount])
 
 bool ParseBehaviourText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount])
 {
-  if (text.size() < BehaviourLength)
+  if (!BeginsWithDigits(text, BehaviourLength))
     return false;
-  for (size_t i = 0; i < BehaviourLength; ++i)
-    if (text[i] < '0' || text[i] > '9')
-      return false;
   for (int k = 0; k < DriveKindCount; ++k)
     for (int m = 0; m < 4; ++m)
       flags[k].*Members[m] = text[4 * k + m] != '0';
+  return true;
+}
+
+std::string RepairShortcutsText(const BehaviourFlags (&flags)[DriveKindCount])
+{
+  std::string text;
+  for (int k = 0; k < DriveKindCount; ++k)
+    text += flags[k].RepairShortcuts ? '1' : '0';
+  return text;
+}
+
+bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount])
+{
+  if (!BeginsWithDigits(text, DriveKindCount))
+    return false;
+  for (int k = 0; k < DriveKindCount; ++k)
+    flags[k].RepairShortcuts = text[k] != '0';
   return true;
 }
 
@@ -157,16 +183,21 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
   record.Quarantine = ReadBoolean(commonIniPath, "Quarantine", record.Quarantine);
   std::string behaviour;
   bool behaviourWhole = ReadProfileText(commonIniPath, Section, "Behaviour", behaviour);
+  std::string repair;
+  bool repairWhole = ReadProfileText(commonIniPath, Section, "RepairShortcuts", repair);
 
   record.FirstRun = ReadBoolean(iniPath, "FirstRun", record.FirstRun);
   if (!record.IsLocked(LockSettings))
   {
     record.RunMinimized = ReadBoolean(iniPath, "RunMinimized", record.RunMinimized);
     behaviourWhole = ReadProfileText(iniPath, Section, "Behaviour", behaviour);
+    repairWhole = ReadProfileText(iniPath, Section, "RepairShortcuts", repair);
   }
 
   if (!behaviour.empty() && !(behaviourWhole && ParseBehaviourText(behaviour, record.Flags)) && report)
     report("Behaviour value " + Quoted(behaviour) + " is not valid and was ignored");
+  if (!repair.empty() && !(repairWhole && ParseRepairShortcutsText(repair, record.Flags)) && report)
+    report("RepairShortcuts value " + Quoted(repair) + " is not valid and was ignored");
 
   record.UserExceptionsUnread = !LoadExceptionList(iniPath, record.UserExceptions, report);
 }
@@ -180,6 +211,7 @@ SaveResult SaveSettings(const TSettings &record, const std::string &iniPath, con
   {
     values.push_back({"RunMinimized", record.RunMinimized ? "1" : "0"});
     values.push_back({"Behaviour", BehaviourText(record.Flags)});
+    values.push_back({"RepairShortcuts", RepairShortcutsText(record.Flags)});
   }
   if (!record.UserExceptionsUnread)
   {

@@ -20,6 +20,8 @@ struct BehaviourFlags
   bool InformUser = false;
   bool DeleteAutorunInf = false;
   bool DeleteAutorunAll = false;
+  // Kept apart from the four above: the RepairShortcuts value, not Behaviour.
+  bool RepairShortcuts = false;
 };
 
 enum LockBits : unsigned
@@ -70,13 +72,16 @@ struct SaveResult
   std::string Reason() const;
 };
 
-// Writes FirstRun=0; RunMinimized and Behaviour unless the settings are
+// Writes FirstRun=0; RunMinimized, Behaviour and RepairShortcuts unless the settings are
 // locked; the user's lists unless they could not be read. The file is
 // replaced in one step (see UpdateProfile), so a full disk or a sudden end
 // never leaves it cut short. `steps` are the system's but in tests.
 SaveResult SaveSettings(const TSettings &record, const std::string &iniPath,
                         const FileReplaceSteps &steps = SystemReplaceSteps);
 
+// The 5-digit RepairShortcuts text, and its reading as ParseBehaviourText's.
+std::string RepairShortcutsText(const BehaviourFlags (&flags)[DriveKindCount]);
+bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount]);
 // The 20-character Behaviour text of the five kinds' flags.
 std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount]);
 // Converts a Behaviour text into `flags`. False, with `flags` untouched, when

@@ -19,7 +19,10 @@ TEST(Messages, TableTextsAreExact)
   EXPECT_EQ(LoadMessage(1019), "Settings could not be saved to %s: %s");
   EXPECT_EQ(LoadMessage(1020), "Your change is in effect but could not be saved:\r\n%s\r\nMervane will try again "
                                "when it next saves its settings.");
-  EXPECT_EQ(LoadMessage(1021), "");
+  EXPECT_EQ(LoadMessage(1021), "Attention!\r\nThere are shortcut-worm traces in %s!\r\nIts shortcuts start a hidden "
+                               "program and it hides your files and folders");
+  EXPECT_EQ(LoadMessage(1025), "Cannot repair all shortcut-worm damage. DANGER!!!");
+  EXPECT_EQ(LoadMessage(1026), "");
 }
 
 TEST(Messages, FormatTakesArgumentsInOrderAsData)

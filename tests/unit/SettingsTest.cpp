@@ -54,7 +54,7 @@ TEST(Settings, WithoutFilesTheDefaultsApplyAndTheFirstSaveWritesThem)
   const std::string ini = WorkPath("first.ini");
   SaveSettings(record, ini);
   EXPECT_EQ(ReadBytes(ini), "[General]\r\nFirstRun=0\r\nRunMinimized=1\r\nBehaviour=00001111111111111111\r\n"
-                            "ARNames=\r\nARBodies=\r\n");
+                            "RepairShortcuts=01000\r\nARNames=\r\nARBodies=\r\n");
   EXPECT_TRUE(record.FirstRun);
   EXPECT_FALSE(LoadFrom("first", "", "").record.FirstRun);
 }
@@ -89,6 +89,22 @@ TEST(Settings, UserBehaviourReplacesTheCommonOneEvenWhenAbsent)
   EXPECT_EQ(BehaviourText(LoadFrom("both", common, "[General]\r\nBehaviour=00000000000000000001\r\n").record.Flags),
             "00000000000000000001");
   EXPECT_EQ(BehaviourText(LoadFrom("commononly", common, "[General]\r\nFirstRun=0\r\n").record.Flags), Defaults);
+}
+
+// Its own key, five digits, read as Behaviour is: the user's value replaces the
+// common one unless the settings are locked; a bad one is said and ignored.
+TEST(Settings, RepairShortcutsIsPresetAndLockedLikeBehaviour)
+{
+  EXPECT_EQ(RepairShortcutsText(LoadFrom("repair-none", "", "").record.Flags), "01000");
+  const std::string user = "[General]\r\nRepairShortcuts=10101\r\n";
+  EXPECT_EQ(RepairShortcutsText(LoadFrom("repair-user", "[General]\r\nRepairShortcuts=00000\r\n", user).record.Flags),
+            "10101");
+  Loaded locked = LoadFrom("repair-locked", "[General]\r\nLocked=1\r\nRepairShortcuts=00000\r\n", user);
+  EXPECT_EQ(RepairShortcutsText(locked.record.Flags), "00000");
+  EXPECT_EQ(BehaviourText(locked.record.Flags), Defaults);
+  Loaded bad = LoadFrom("repair-bad", "", "[General]\r\nRepairShortcuts=1x111\r\n");
+  EXPECT_EQ(RepairShortcutsText(bad.record.Flags), "01000");
+  EXPECT_EQ(bad.reports, std::vector<std::string>{"RepairShortcuts value \"1x111\" is not valid and was ignored"});
 }
 
 TEST(Settings, LockSettingsLeavesTheUserFilesRunMinimizedAndBehaviourAlone)

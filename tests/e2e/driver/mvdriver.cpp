@@ -14,6 +14,8 @@
 //   click CAPTION BUTTON MS        presses a button of a message box: OK, YES, NO, CANCEL or an id
 //   boxcount CAPTION               prints how many message boxes are open
 //   volume ROOT                    prints the volume name of a drive root
+//   attrs PATH [LETTERS]           sets the attributes to LETTERS (of RHSA, "-" for none)
+//                                  first when given; prints them as letters, D for a folder
 //   hold FILE MS                   keeps FILE open for reading (others may read and write
 //                                  it, not delete it) for MS, printing "held" once it is open
 //   memory CLASS CAPTION           of the window's process: working set, private bytes,
@@ -458,6 +460,30 @@ static int Run(int argc, char **argv)
     if (!::GetVolumeNameForVolumeMountPointA(argv[2], name, sizeof(name)))
       return 1;
     Print(std::string(name) + "\n");
+    return 0;
+  }
+  if (cmd == "attrs" && (argc == 3 || argc == 4))
+  {
+    const std::string letters = "RHSAD";
+    const DWORD bits[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+                          FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_DIRECTORY};
+    if (argc == 4)
+    {
+      DWORD wanted = 0;
+      for (const char *c = argv[3]; *c; ++c)
+        if (letters.find(*c) < 4)
+          wanted |= bits[letters.find(*c)];
+      if (!::SetFileAttributesA(argv[2], wanted ? wanted : FILE_ATTRIBUTE_NORMAL))
+        return 1;
+    }
+    const DWORD attributes = ::GetFileAttributesA(argv[2]);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+      return 1;
+    std::string shown;
+    for (size_t i = 0; i < letters.size(); ++i)
+      if (attributes & bits[i])
+        shown += letters[i];
+    Print((shown.empty() ? "-" : shown) + "\n");
     return 0;
   }
   if (cmd == "hold" && argc == 4)
