@@ -5,6 +5,16 @@ const char *const PolicyKeyPath = "SOFTWARE\\Policies\\Ostrel Software\\Mervane"
 
 namespace
 {
+// The administrative template's check boxes write one value per lock bit, as
+// a template cannot add bits up into one value; a Locked value, the common
+// file's form, adds its own bits to theirs.
+const struct
+{
+  const char *Name;
+  LockBits Bit;
+} LockBoxes[] = {
+    {"LockSettings", LockSettings}, {"LockQuit", LockQuit}, {"LockExceptions", LockExceptions}, {"NoTrayIcon", NoTrayIcon}};
+
 struct TPolicyKey
 {
   CKey Key;
@@ -91,6 +101,15 @@ TPolicyValues ReadPolicyValues(const ReportFn &report, RegistryDenyHook deny)
   const TPolicyKey user(deny, HKEY_CURRENT_USER, "HKEY_CURRENT_USER", 0);
   TPolicyValues values;
   values.HasLocked = ReadDword(machine, "Locked", values.Locked, report);
+  for (const auto &box : LockBoxes)
+  {
+    int checked = 0;
+    if (!ReadDword(machine, box.Name, checked, report))
+      continue;
+    values.HasLocked = true;
+    if (checked)
+      values.Locked |= static_cast<int>(box.Bit);
+  }
   int quarantine = 1;
   values.HasQuarantine = ReadDword(machine, "Quarantine", quarantine, report);
   values.Quarantine = quarantine != 0;

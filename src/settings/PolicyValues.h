@@ -14,6 +14,7 @@
 // key may carry them; the machine's value wins over the user key's.
 struct TPolicyValues
 {
+  // Locked, with the bits of the lock check-box values set to 1.
   bool HasLocked = false;
   int Locked = 0;
   bool HasQuarantine = false;

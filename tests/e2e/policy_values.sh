@@ -20,7 +20,11 @@ crlf '[General]' 'Locked=0' 'Quarantine=1' 'Behaviour=00000000000000000000' \
   'ARNames=Other<<R2>><<N2>>' 'ARBodies=x<<R>><<N>><<R2>><<N2>>' > "$APPDIR/Mervane.ini"
 mkdir -p "$USERDIR"
 crlf '[General]' 'RunMinimized=0' 'Behaviour=11111111111111111111' > "$USERDIR/Mervane.ini"
-policy "$MACHINE" Locked REG_DWORD 7
+# The lock as the template's check boxes write it, plus a Locked value: 7.
+policy "$MACHINE" Locked REG_DWORD 1
+policy "$MACHINE" LockQuit REG_DWORD 1
+policy "$MACHINE" LockExceptions REG_DWORD 1
+policy "$MACHINE" NoTrayIcon REG_DWORD 0
 policy "$MACHINE" Quarantine REG_DWORD 0
 policy "$MACHINE" Behaviour REG_SZ 01000111000000000000
 policy "$USERKEY" Behaviour REG_SZ 11111111111111111111
