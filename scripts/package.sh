@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the shipped i686 program and packs it into dist/ (or $MERVANE_DIST):
-#   Mervane-<version>.zip        Mervane.exe, Readme.ENU.txt, Mervane.ini.example
+#   Mervane-<version>.zip        Mervane.exe, Readme.ENU.txt, Mervane.ini.example, and the
+#                                administrative templates in PolicyDefinitions/
 #   Mervane-<version>-setup.exe  the installer (NSIS, 32-bit)
-# --amd64 also makes Mervane-<version>-amd64-setup.exe from the x86_64 tree
+#   Mervane-<version>.msi        the Windows Installer package (wixl, 32-bit), for Group Policy
+# --amd64 also makes Mervane-<version>-amd64-setup.exe and -amd64.msi from the x86_64 tree
 # ($MERVANE_BUILD_X64, default $MERVANE_BUILD-x64), for the tests only: no machine here runs 32-bit code.
 # --no-build packs the trees as they are (the tests use it).
 set -euo pipefail
@@ -33,9 +35,13 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 mkdir -p "$dist"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$build/Mervane.exe" "$src/res/Readme.ENU.txt" "$src/packaging/Mervane.ini.example" "$stage/"
+mkdir -p "$stage/zip/PolicyDefinitions/en-US"
+cp "$build/Mervane.exe" "$src/res/Readme.ENU.txt" "$src/packaging/Mervane.ini.example" "$stage/zip/"
+cp "$src/packaging/Mervane.admx" "$stage/zip/PolicyDefinitions/"
+cp "$src/packaging/en-US/Mervane.adml" "$stage/zip/PolicyDefinitions/en-US/"
 rm -f "$dist/Mervane-$version.zip"
-(cd "$stage" && python3 - "$dist/Mervane-$version.zip" Mervane.exe Readme.ENU.txt Mervane.ini.example <<'PY'
+(cd "$stage/zip" && python3 - "$dist/Mervane-$version.zip" Mervane.exe Readme.ENU.txt Mervane.ini.example \
+  PolicyDefinitions/Mervane.admx PolicyDefinitions/en-US/Mervane.adml <<'PY'
 import sys, zipfile
 with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:
     for name in sys.argv[2:]:
@@ -51,5 +57,16 @@ installer() { # EXE OUTFILE [makensis options]
 installer "$build/Mervane.exe" "$dist/Mervane-$version-setup.exe"
 if [ "$amd64" = 1 ]; then
   installer "$x64/Mervane.exe" "$dist/Mervane-$version-amd64-setup.exe" -DAMD64
+fi
+
+msi() { # EXE OUTFILE [wixl options]: wixl takes the files from the folder it runs in
+  local exe=$1 out=$2; shift 2
+  mkdir -p "$stage/msi" && cp "$exe" "$stage/msi/Mervane.exe"
+  cp "$src/res/Readme.ENU.txt" "$src/packaging/Mervane.ini.example" "$stage/msi/"
+  (cd "$stage/msi" && wixl -D "Version=$version" "$@" -o "$out" "$src/packaging/Mervane.wxs")
+}
+msi "$build/Mervane.exe" "$dist/Mervane-$version.msi" -D ProgramFiles=ProgramFilesFolder -D SystemFolder=SystemFolder -D Win64=no
+if [ "$amd64" = 1 ]; then
+  msi "$x64/Mervane.exe" "$dist/Mervane-$version-amd64.msi" -a x64 -D ProgramFiles=ProgramFiles64Folder -D SystemFolder=System64Folder -D Win64=yes
 fi
 echo "package: $(cd "$dist" && ls Mervane-"$version"*)"

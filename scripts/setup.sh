@@ -4,7 +4,7 @@ set -euo pipefail
 
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine wine32:i386 wine64 xvfb xauth xdotool nsis fuse3 python3-fusepy; do
+for p in cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine wine32:i386 wine64 xvfb xauth xdotool nsis wixl msitools fuse3 python3-fusepy; do
   have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -16,9 +16,10 @@
 #include "Program.h"
 #include "Windowtools.h"
 
+const char *const MainWindowClass = "TForm1";
+
 namespace
 {
-const char *const MainWindowClass = "TForm1";
 const UINT_PTR Timer1 = 1;
 const UINT Timer1Interval = 1000;
 // The tray icon is tried this many times more after its first failure.

@@ -6,6 +6,9 @@
 #include "../settings/Settings.h"
 #include "Form1Layout.h"
 
+// The main window's class, by which installers find a running Mervane.
+extern const char *const MainWindowClass;
+
 class TProgram;
 class TStCustomShellNotification;
 class TStShellNotification;

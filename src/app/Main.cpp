@@ -2,6 +2,7 @@
 #include <ole2.h>
 #include <commctrl.h>
 #include <exception>
+#include "CloseRunning.h"
 #include "ProductInfo.h"
 #include "Program.h"
 
@@ -11,8 +12,10 @@ static void ShowStartupError(const char *text)
   ::MessageBoxA(nullptr, text, title.c_str(), MB_OK | MB_ICONERROR);
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
+  if (IsCloseCommand(commandLine))
+    return CloseRunningMervane(30000) ? 0 : 1;
   // The shell folders that name reported items want a single-threaded apartment.
   const HRESULT ole = ::OleInitialize(nullptr);
   // The manifest asks for the version 6 controls, which are registered once

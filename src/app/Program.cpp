@@ -8,6 +8,7 @@
 #include "../platform/PathText.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveWork.h"
+#include "../settings/PolicyValues.h"
 #include "Form1.h"
 #include "ProductInfo.h"
 
@@ -58,7 +59,8 @@ bool TProgram::Start()
 
   // 8.-10. Settings, what the lock bits leave enabled, the boxes.
   ResetDefaults(_settings);
-  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report);
+  const TPolicyValues policy = ReadPolicyValues(_report, _seams.RegistryDeny);
+  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report, &policy);
   _skipSave = false;
   _mainWindow->ShowSettings();
 

@@ -1,4 +1,5 @@
 #include "ExceptionEncoding.h"
+#include <algorithm>
 #include <cstring>
 #include "../platform/Text.h"
 
@@ -84,4 +85,24 @@ bool ContainsMarker(const std::string &text)
       if (MarkerAt(text, i, marker, std::strlen(marker)))
         return true;
   return false;
+}
+
+void DecodeExceptionList(const std::string &namesText, const std::string &bodiesText, const std::string &source,
+                         ExceptionList &list, const std::function<void(const std::string &)> &report)
+{
+  std::vector<std::string> names = DecodeListText(namesText);
+  std::vector<std::string> bodies = DecodeListText(bodiesText);
+  if (names.size() != bodies.size())
+  {
+    const size_t paired = std::min(names.size(), bodies.size());
+    if (report)
+      report("Exception list in \"" + source + "\" has " + std::to_string(names.size()) + " names and " +
+             std::to_string(bodies.size()) + " bodies; the " +
+             std::to_string(std::max(names.size(), bodies.size()) - paired) +
+             " unpaired entries were dropped");
+    names.resize(paired);
+    bodies.resize(paired);
+  }
+  list.Names = std::move(names);
+  list.Bodies = std::move(bodies);
 }

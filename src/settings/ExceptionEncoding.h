@@ -1,6 +1,8 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
+#include "ExceptionList.h"
 
 // The two one-line encodings in which accepted files are held and stored.
 // Body encoding: a normalised file text as one line (CR -> <<R>>, LF -> <<N>>).
@@ -11,6 +13,11 @@ std::string EncodeBody(const std::string &text);
 std::string DecodeBody(const std::string &line);
 std::string EncodeListText(const std::vector<std::string> &items);
 std::vector<std::string> DecodeListText(const std::string &value);
+
+// Fills `list` from its two list texts. Entries without a partner are
+// dropped, with one entry to `report` that names `source` (a file or key).
+void DecodeExceptionList(const std::string &namesText, const std::string &bodiesText, const std::string &source,
+                         ExceptionList &list, const std::function<void(const std::string &)> &report);
 
 // True when `text` holds "<<R>>", "<<N>>", "<<R2>>" or "<<N2>>" in any letter case:
 // such a text would not come back unchanged from the encodings.

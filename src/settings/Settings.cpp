@@ -4,6 +4,7 @@
 #include "../platform/Profile.h"
 #include "../platform/Text.h"
 #include "ExceptionEncoding.h"
+#include "PolicyValues.h"
 
 namespace
 {
@@ -99,21 +100,7 @@ bool LoadExceptionList(const std::string &file, ExceptionList &list, const Repor
       report("Exception list in \"" + file + "\" is too long to be read and was not loaded");
     return false;
   }
-  std::vector<std::string> names = DecodeListText(namesText);
-  std::vector<std::string> bodies = DecodeListText(bodiesText);
-  if (names.size() != bodies.size())
-  {
-    const size_t paired = std::min(names.size(), bodies.size());
-    if (report)
-      report("Exception list in \"" + file + "\" has " + std::to_string(names.size()) + " names and " +
-             std::to_string(bodies.size()) + " bodies; the " +
-             std::to_string(std::max(names.size(), bodies.size()) - paired) +
-             " unpaired entries were dropped");
-    names.resize(paired);
-    bodies.resize(paired);
-  }
-  list.Names = std::move(names);
-  list.Bodies = std::move(bodies);
+  DecodeExceptionList(namesText, bodiesText, file, list, report);
   return true;
 }
 }
@@ -170,7 +157,7 @@ bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[D
 }
 
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
-                  const ReportFn &report)
+                  const ReportFn &report, const TPolicyValues *policy)
 {
   // Without an application-data folder both paths name the file beside the
   // program; its lists are then the user's, or accepting the dialog would
@@ -185,6 +172,8 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
   bool behaviourWhole = ReadProfileText(commonIniPath, Section, "Behaviour", behaviour);
   std::string repair;
   bool repairWhole = ReadProfileText(commonIniPath, Section, "RepairShortcuts", repair);
+  if (policy)
+    ApplyPolicyValues(*policy, record, {behaviour, behaviourWhole, repair, repairWhole}, report);
 
   record.FirstRun = ReadBoolean(iniPath, "FirstRun", record.FirstRun);
   if (!record.IsLocked(LockSettings))

@@ -50,6 +50,7 @@ struct TSettings
 };
 
 using ReportFn = std::function<void(const std::string &)>;
+struct TPolicyValues;
 
 void ResetDefaults(TSettings &record);
 
@@ -57,9 +58,10 @@ void ResetDefaults(TSettings &record);
 // exception lists are taken as the user's only. Problems worth a log entry
 // (a Behaviour value that cannot be converted, unpaired list entries, a list
 // too long to read whole) go to `report`. Enabled states of controls are the
-// caller's business.
+// caller's business. Values present in `policy` take the place of the common
+// file's (see PolicyValues.h).
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
-                  const ReportFn &report);
+                  const ReportFn &report, const TPolicyValues *policy = nullptr);
 
 // What a save did: Error is 0 when `File` holds the settings; otherwise the
 // system's error code, and `File` is exactly as it was before the save.

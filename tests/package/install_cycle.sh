@@ -8,6 +8,9 @@
 #   PROGRAM_DIR  where it must install, below C:\ ("Program Files\Mervane")
 #   VIEW         32 or 64: the registry view the installer writes its
 #                uninstall entry to, its own width
+# A Windows Installer package (SETUP *.msi) goes through msiexec /qn instead,
+# and NEXT_SETUP, the same package of a later build, is installed over it
+# first: it must replace it and leave the Run value; it is then removed.
 # The Run value is looked for in both views: on 64-bit Windows it belongs in
 # the 64-bit one, where the program itself reads and writes it.
 set -euo pipefail
@@ -22,7 +25,8 @@ mv_new_prefix "$WINE_ROOT/template" "$PREFIX"
 export WINEPREFIX="$PREFIX"
 trap 'mv_kill_prefix "$PREFIX"' EXIT
 cd "$PREFIX/drive_c"
-cp "$SETUP" setup.exe
+case $SETUP in *.msi) MSI=1 ;; *) MSI=0 ;; esac
+cp "$SETUP" "setup.${SETUP##*.}"
 mkdir -p tools && cp "$MVDRIVER_EXE" tools/mvdriver.exe
 driver() { wine 'C:\tools\mvdriver.exe' "$@"; }
 # reg_value KEY NAME [VIEW]: the data of a value in the registry view VIEW (default: the installer's).
@@ -31,24 +35,53 @@ reg_value() {
 }
 wait_gone() { local i; for ((i = 0; i < 200 * ${MERVANE_SLOW:-1}; i++)); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
 
-wine 'C:\setup.exe' /S /AUTOSTART=1 || fail "the silent install failed"
-wineserver -w
 INSTDIR="$PREFIX/drive_c/${PROGRAM_DIR//\\//}"
 WININST="C:\\$PROGRAM_DIR"
 LINK="$PREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Mervane.lnk"
-UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mervane'
+ENTRIES='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 RUN='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-cmp -s "$INSTDIR/Mervane.exe" "$SETUP_EXE" || fail "Mervane.exe not installed in $WININST"
-for f in Readme.ENU.txt Mervane.ini.example Uninstall.exe; do
-  [ -f "$INSTDIR/$f" ] || fail "$f not installed"
-done
-[ -f "$LINK" ] || fail "no Start menu shortcut"
-[ "$(reg_value "$UNINSTALL" DisplayName)" = "OSTREL(R) Mervane" ] || fail "uninstall entry: DisplayName"
-[ "$(reg_value "$UNINSTALL" Publisher)" = "Ostrel Software" ] || fail "uninstall entry: Publisher"
-[ "$(reg_value "$UNINSTALL" DisplayVersion)" = "$MERVANE_VERSION" ] || fail "uninstall entry: DisplayVersion"
-[ "$(reg_value "$UNINSTALL" UninstallString)" = "\"$WININST\\Uninstall.exe\"" ] || fail "uninstall entry: UninstallString"
-size=$(reg_value "$UNINSTALL" EstimatedSize)
-[ "$((size))" -gt 0 ] || fail "uninstall entry: EstimatedSize '$size'"
+product_code() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
+# installed SETUP VERSION: what the install leaves, with the uninstall entry of that version.
+installed() {
+  cmp -s "$INSTDIR/Mervane.exe" "$SETUP_EXE" || fail "Mervane.exe not installed in $WININST"
+  for f in Readme.ENU.txt Mervane.ini.example $([ "$MSI" = 1 ] || echo Uninstall.exe); do
+    [ -f "$INSTDIR/$f" ] || fail "$f not installed"
+  done
+  [ "$(reg_value "$UNINSTALL" DisplayName)" = "OSTREL(R) Mervane" ] || fail "uninstall entry: DisplayName"
+  [ "$(reg_value "$UNINSTALL" Publisher)" = "Ostrel Software" ] || fail "uninstall entry: Publisher"
+  [ "$(reg_value "$UNINSTALL" DisplayVersion)" = "$2" ] || fail "uninstall entry: DisplayVersion"
+  if [ "$MSI" = 1 ]; then
+    # Wine 8's msiexec resolves ProgramMenuFolder to the user's Start menu even
+    # for a per-machine package, which Windows puts into the common one.
+    [ -f "$LINK" ] || [ -f "$PREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Mervane.lnk" ] ||
+      fail "no Start menu shortcut"
+    [ "$(reg_value "$UNINSTALL" UninstallString)" = "MsiExec.exe /X$(product_code "$1")" ] || fail "uninstall entry: UninstallString"
+  else
+    [ -f "$LINK" ] || fail "no Start menu shortcut"
+    [ "$(reg_value "$UNINSTALL" UninstallString)" = "\"$WININST\\Uninstall.exe\"" ] || fail "uninstall entry: UninstallString"
+    size=$(reg_value "$UNINSTALL" EstimatedSize)
+    [ "$((size))" -gt 0 ] || fail "uninstall entry: EstimatedSize '$size'"
+  fi
+}
+if [ "$MSI" = 1 ]; then
+  UNINSTALL="$ENTRIES\\$(product_code "$SETUP")"
+  wine msiexec /i 'C:\setup.msi' /qn AUTOSTART=1 || fail "the silent install failed"
+  wineserver -w
+  installed "$SETUP" "$MERVANE_VERSION"
+  cp "$NEXT_SETUP" next.msi
+  # With AUTOSTART=1 again: Wine 8 removes the older package without
+  # UPGRADINGPRODUCTCODE, so its removal deletes the Run value, which Windows keeps.
+  wine msiexec /i 'C:\next.msi' /qn AUTOSTART=1 || fail "the silent update failed"
+  wineserver -w
+  wine reg query "$UNINSTALL" "/reg:$VIEW" >/dev/null 2>&1 && fail "the update left the older package installed"
+  UNINSTALL="$ENTRIES\\$(product_code "$NEXT_SETUP")"
+  installed "$NEXT_SETUP" "$NEXT_VERSION"
+else
+  UNINSTALL="$ENTRIES\\Mervane"
+  wine 'C:\setup.exe' /S /AUTOSTART=1 || fail "the silent install failed"
+  wineserver -w
+  installed "$SETUP" "$MERVANE_VERSION"
+fi
 [ "$(reg_value "$RUN" Mervane 64)" = "\"$WININST\\Mervane.exe\"" ] ||
   fail "Run value in the 64-bit view: '$(reg_value "$RUN" Mervane 64)'; in the 32-bit view: '$(reg_value "$RUN" Mervane 32)'"
 [ "$VIEW" = 64 ] || [ -z "$(reg_value "$RUN" Mervane 32)" ] || fail "a Run value in the 32-bit view, which the program never reads"
@@ -62,7 +95,11 @@ printf '[General]\r\nRunMinimized=1\r\n' > "$USERDIR/Mervane.ini"
 (cd "$INSTDIR" && exec wine "$WININST\\Mervane.exe") &
 pid=$!
 driver wait TForm1 "OSTREL(R) Mervane $MERVANE_VERSION" 20000 >/dev/null || fail "the installed program shows no main window"
-wine "$WININST\\Uninstall.exe" /S || fail "the silent uninstall failed"
+if [ "$MSI" = 1 ]; then
+  wine msiexec /x 'C:\next.msi' /qn || fail "the silent removal failed"
+else
+  wine "$WININST\\Uninstall.exe" /S || fail "the silent uninstall failed"
+fi
 wait_gone "$pid" || fail "the uninstaller did not end the running program"
 wait "$pid" || true
 # The uninstaller runs on as a copy of itself in the temporary folder.

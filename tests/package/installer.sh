@@ -8,6 +8,7 @@ set -euo pipefail
 . "$MERVANE_SCRIPTS/winelib.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
 DIST="$WINE_ROOT/package-dist"
 rm -rf "$DIST"
 MERVANE_DIST="$DIST" bash "$MERVANE_SCRIPTS/package.sh" --amd64 >"$WINE_ROOT/package.log" 2>&1 ||
@@ -38,11 +39,45 @@ z = zipfile.ZipFile(sys.argv[1])
 print(' '.join(sorted(z.namelist())), z.read('Mervane.exe') == open(sys.argv[2], 'rb').read())
 PY
 ) || fail "cannot read the zip"
-[ "$zipped" = "Mervane.exe Mervane.ini.example Readme.ENU.txt True" ] ||
+[ "$zipped" = "Mervane.exe Mervane.ini.example PolicyDefinitions/Mervane.admx PolicyDefinitions/en-US/Mervane.adml Readme.ENU.txt True" ] ||
   fail "the zip holds: $zipped (True: its Mervane.exe is the shipped i686 one)"
 
 # The x86_64 installer, installed, run and removed.
 SETUP="$DIST/Mervane-$MERVANE_VERSION-amd64-setup.exe" SETUP_EXE="$MERVANE_BUILD_X64/Mervane.exe" \
   PROGRAM_DIR='Program Files\Mervane' VIEW=64 \
+  bash "$(dirname "$0")/install_cycle.sh"
+# The shipped Windows Installer package, read back: per machine, 32-bit, into
+# Program Files (x86) on 64-bit Windows, the upgrade code that never changes,
+# the zip's files (the program the shipped one), the Start menu shortcut, the
+# actions that end a running Mervane and write the Run value.
+MSI="$DIST/Mervane-$MERVANE_VERSION.msi"
+table() { msiinfo export "$MSI" "$1" | tr -d '\r' | tail -n +4 | LC_ALL=C sort; }
+msiinfo suminfo "$MSI" | grep -qx 'Template: Intel;1033' || fail "$MSI is not a 32-bit package"
+table Property | grep -E '^(ALLUSERS|UpgradeCode|ProductVersion|ARPNOMODIFY)'$'\t' > "$WINE_ROOT/msi.property"
+[ "$(cat "$WINE_ROOT/msi.property")" = $'ALLUSERS\t1\nARPNOMODIFY\t1\nProductVersion\t'"$MERVANE_VERSION"$'\nUpgradeCode\t{6B2F3C1E-8D4A-4F57-9E0B-3A1C5D7E9F24}' ] ||
+  fail "MSI properties: $(cat "$WINE_ROOT/msi.property")"
+[ "$(table Upgrade | cut -f1,2,7)" = $'{6B2F3C1E-8D4A-4F57-9E0B-3A1C5D7E9F24}\t0.0.0\tOTHERMERVANE' ] || fail "MSI Upgrade table: $(table Upgrade)"
+[ "$(table Directory | grep -P '^INSTALLDIR\t' | cut -f2,3)" = $'ProgramFilesFolder\tMervane' ] || fail "MSI folder: $(table Directory)"
+[ "$(table File | cut -f3 | LC_ALL=C sort | tr '\n' ' ')" = "Mervane.exe Mervane.ini.example Readme.ENU.txt " ] || fail "MSI files: $(table File)"
+[ "$(table Shortcut | cut -f2,3,5)" = $'ProgramMenuFolder\tMervane\t[INSTALLDIR]Mervane.exe' ] || fail "MSI shortcut: $(table Shortcut)"
+[ "$(table CustomAction | grep -P '^EndMervane\t' | cut -f3,4)" = $'MervaneExe\t/close' ] || fail "MSI: no action that ends Mervane"
+table CustomAction | grep -qF 'add HKLM\Software\Microsoft\Windows\CurrentVersion\Run /v Mervane /d "\"[INSTALLDIR]Mervane.exe\"" /f /reg:64' ||
+  fail "MSI: no action that writes the Run value in the 64-bit view"
+unpacked="$WINE_ROOT/msi-files"
+rm -rf "$unpacked" && mkdir -p "$unpacked"
+(cd "$unpacked" && msiextract "$MSI" >/dev/null) || fail "cannot unpack $MSI"
+cmp -s "$(find "$unpacked" -name Mervane.exe)" "$MERVANE_BUILD/Mervane.exe" || fail "the MSI's Mervane.exe is not the shipped one"
+
+# The x86_64 package through msiexec /qn under Wine: install, an update to a
+# later build (the same package with the fourth part of the version one up),
+# the program started, removal.
+next=${MERVANE_VERSION%.*}.$((${MERVANE_VERSION##*.} + 1))
+mkdir -p "$unpacked/next"
+cp "$MERVANE_BUILD_X64/Mervane.exe" "$SRC/res/Readme.ENU.txt" \
+  "$SRC/packaging/Mervane.ini.example" "$unpacked/next/"
+(cd "$unpacked/next" && wixl -a x64 -D "Version=$next" -D ProgramFiles=ProgramFiles64Folder -D SystemFolder=System64Folder \
+  -D Win64=yes -o next.msi "$SRC/packaging/Mervane.wxs") || fail "wixl could not build the next package"
+SETUP="$DIST/Mervane-$MERVANE_VERSION-amd64.msi" NEXT_SETUP="$unpacked/next/next.msi" NEXT_VERSION=$next \
+  SETUP_EXE="$MERVANE_BUILD_X64/Mervane.exe" PROGRAM_DIR='Program Files\Mervane' VIEW=64 \
   bash "$(dirname "$0")/install_cycle.sh"
 echo "package_installer: OK"
