@@ -43,9 +43,12 @@ mkdir -p "$stage/bin" "$stage/scripts" "$stage/tests"
 MERVANE_BUILD="$build" MERVANE_DIST="$out/dist" "$src/scripts/package.sh" --no-build >/dev/null
 cp "$exe" "$driver" "$stage/bin/"
 cp "$out/dist/Mervane-$version-setup.exe" "$stage/bin/setup.exe"
+cp "$out/dist/Mervane-$version.msi" "$stage/bin/setup.msi"
+# The guest has no msitools: the package's product code goes along.
+product=$(msiinfo export "$stage/bin/setup.msi" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p')
 cp "$src/scripts/winelib.sh" "$src/scripts/guest-scenarios.sh" "$stage/scripts/"
 cp -r "$src/tests/e2e" "$src/tests/package" "$stage/tests/"
-printf 'MERVANE_VERSION=%q\nSCENARIOS=%q\n' "$version" "$*" > "$stage/run.env"
+printf 'MERVANE_VERSION=%q\nSCENARIOS=%q\nMSI_PRODUCT_CODE=%q\n' "$version" "$*" "$product" > "$stage/run.env"
 # A disk is a whole number of sectors; tar's records are 10 KiB.
 tar -C "$stage" -cf "$out/input.img" .
 truncate -s 256M "$out/results.img"

@@ -19,6 +19,14 @@ for name in $SCENARIOS; do
       SETUP="$work/bin/setup.exe" SETUP_EXE="$MERVANE_EXE" PROGRAM_DIR='Program Files (x86)\Mervane' VIEW=32 \
         timeout 900 bash "$work/tests/package/install_cycle.sh" > "$results/$name.log" 2>&1
       ;;
+    msi_cycle)
+      # The shipped Windows Installer package the same way; its custom actions
+      # write the Run value through reg.exe /reg:64 and end the program with
+      # Mervane.exe /close, both from the 32-bit side.
+      SETUP="$work/bin/setup.msi" PRODUCT_CODE="$MSI_PRODUCT_CODE" SETUP_EXE="$MERVANE_EXE" \
+        PROGRAM_DIR='Program Files (x86)\Mervane' VIEW=32 \
+        timeout 900 bash "$work/tests/package/install_cycle.sh" > "$results/$name.log" 2>&1
+      ;;
     *) timeout 900 bash "$work/tests/e2e/$name.sh" > "$results/$name.log" 2>&1 ;;
   esac
   status=$?

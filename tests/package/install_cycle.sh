@@ -9,8 +9,10 @@
 #   VIEW         32 or 64: the registry view the installer writes its
 #                uninstall entry to, its own width
 # A Windows Installer package (SETUP *.msi) goes through msiexec /qn instead,
-# and NEXT_SETUP, the same package of a later build, is installed over it
-# first: it must replace it and leave the Run value; it is then removed.
+# and NEXT_SETUP, when given, the same package of a later build, is installed
+# over it first: it must replace it and leave the Run value; the package
+# installed last is then removed. PRODUCT_CODE spares a machine without
+# msitools the look into the package.
 # The Run value is looked for in both views: on 64-bit Windows it belongs in
 # the 64-bit one, where the program itself reads and writes it.
 set -euo pipefail
@@ -40,7 +42,10 @@ WININST="C:\\$PROGRAM_DIR"
 LINK="$PREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Mervane.lnk"
 ENTRIES='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 RUN='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-product_code() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
+product_code() {
+  if [ -n "${PRODUCT_CODE:-}" ]; then echo "$PRODUCT_CODE"; return; fi
+  msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'
+}
 # installed SETUP VERSION: what the install leaves, with the uninstall entry of that version.
 installed() {
   cmp -s "$INSTDIR/Mervane.exe" "$SETUP_EXE" || fail "Mervane.exe not installed in $WININST"
@@ -68,14 +73,18 @@ if [ "$MSI" = 1 ]; then
   wine msiexec /i 'C:\setup.msi' /qn AUTOSTART=1 || fail "the silent install failed"
   wineserver -w
   installed "$SETUP" "$MERVANE_VERSION"
-  cp "$NEXT_SETUP" next.msi
-  # With AUTOSTART=1 again: Wine 8 removes the older package without
-  # UPGRADINGPRODUCTCODE, so its removal deletes the Run value, which Windows keeps.
-  wine msiexec /i 'C:\next.msi' /qn AUTOSTART=1 || fail "the silent update failed"
-  wineserver -w
-  wine reg query "$UNINSTALL" "/reg:$VIEW" >/dev/null 2>&1 && fail "the update left the older package installed"
-  UNINSTALL="$ENTRIES\\$(product_code "$NEXT_SETUP")"
-  installed "$NEXT_SETUP" "$NEXT_VERSION"
+  INSTALLED='C:\setup.msi'
+  if [ -n "${NEXT_SETUP:-}" ]; then
+    cp "$NEXT_SETUP" next.msi
+    # With AUTOSTART=1 again: Wine 8 removes the older package without
+    # UPGRADINGPRODUCTCODE, so its removal deletes the Run value, which Windows keeps.
+    wine msiexec /i 'C:\next.msi' /qn AUTOSTART=1 || fail "the silent update failed"
+    wineserver -w
+    wine reg query "$UNINSTALL" "/reg:$VIEW" >/dev/null 2>&1 && fail "the update left the older package installed"
+    UNINSTALL="$ENTRIES\\$(product_code "$NEXT_SETUP")"
+    installed "$NEXT_SETUP" "$NEXT_VERSION"
+    INSTALLED='C:\next.msi'
+  fi
 else
   UNINSTALL="$ENTRIES\\Mervane"
   wine 'C:\setup.exe' /S /AUTOSTART=1 || fail "the silent install failed"
@@ -96,7 +105,7 @@ printf '[General]\r\nRunMinimized=1\r\n' > "$USERDIR/Mervane.ini"
 pid=$!
 driver wait TForm1 "OSTREL(R) Mervane $MERVANE_VERSION" 20000 >/dev/null || fail "the installed program shows no main window"
 if [ "$MSI" = 1 ]; then
-  wine msiexec /x 'C:\next.msi' /qn || fail "the silent removal failed"
+  wine msiexec /x "$INSTALLED" /qn || fail "the silent removal failed"
 else
   wine "$WININST\\Uninstall.exe" /S || fail "the silent uninstall failed"
 fi
