@@ -65,10 +65,6 @@ TForm2::TForm2(TForm3 &prompt, ReportFn report) : _prompt(prompt), _report(std::
   LeaveDialogKeysToParent(Control(Memo1));
 }
 
-TForm2::~TForm2()
-{
-}
-
 bool TForm2::Execute(HWND owner, TSettings &settings, const std::string &iniPath, const std::string &programFolder,
                      const std::string &applicationTitle)
 {

@@ -14,7 +14,6 @@ public:
   // log entry of a save at OK that failed (the program's log; none when
   // empty); the user is told in a message box either way.
   explicit TForm2(TForm3 &prompt, ReportFn report = ReportFn());
-  ~TForm2() override;
   // Opens the dialog over the middle of `owner`, filled afresh from
   // `settings`. On OK the edited list becomes the user's and the settings are
   // saved to `iniPath`; true then, even when the save failed: the list stays
