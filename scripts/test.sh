@@ -10,6 +10,13 @@ build=${MERVANE_BUILD:-$src/build}
 # Where no 32-bit code runs, the shipped build above only proves that it
 # compiles, and the tests run against a 64-bit build of the same sources.
 mv_use_runnable_build test
+if mv_runs_32bit; then
+  echo "test: this machine runs 32-bit code: every test runs the shipped i686 program and packages" \
+       "directly, in 64-bit (WoW64) prefixes and, for win32_*, in pure 32-bit ones"
+else
+  echo "test: this machine runs no 32-bit code: the tests run the x86_64 build, and guest_* the shipped" \
+       "i686 program and packages in an emulated guest"
+fi
 # A whole run there ends with the shipped program in the emulated guest. Its image, when this
 # machine has none yet, is mostly downloads and unpacking: make it while the other tests run,
 # at the lowest priority, since those tests wait for windows and files with time limits.

@@ -9,7 +9,8 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # Some virtual machines run 64-bit code only: their kernel refuses every 32-bit
 # program, Wine's 32-bit loader included. There the tests run a 64-bit build of
 # the same sources under Wine's 64-bit loader (see scripts/test.sh).
-mv_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# MERVANE_NO_32BIT=1 runs a machine that has both as one of the other kind, to try that kind's suite.
+mv_runs_32bit() { [ -z "${MERVANE_NO_32BIT:-}" ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
 if ! mv_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
   PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH"
   export PATH
@@ -27,9 +28,10 @@ mv_use_runnable_build() {
     "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/build.sh" "$@"
 }
 
-# mv_template DIR: a fresh prefix at DIR, made once and kept while Wine stays the same.
+# mv_template DIR [ARCH]: a fresh prefix at DIR, made once and kept while Wine stays the same;
+# ARCH win32 makes a pure 32-bit one.
 mv_template() {
-  local dir=$1 stamp
+  local dir=$1 arch=${2:-} stamp
   mkdir -p "$(dirname "$dir")"
   stamp="$(wine --version 2>/dev/null) with fonts"
   exec 9>"$dir.lock"
@@ -40,7 +42,7 @@ mv_template() {
   fi
   rm -rf "$dir" "$dir.tmp"
   mkdir -p "$(dirname "$dir")"
-  WINEPREFIX="$dir.tmp" wine wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$dir.tmp" WINEARCH=${arch:-win64} wine wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX="$dir.tmp" wineserver -w
   [ -f "$dir.tmp/system.reg" ] || { echo "winelib: wineboot made no prefix at $dir.tmp" >&2; return 1; }
   rm -f "$dir.tmp/dosdevices/z:"
@@ -50,6 +52,15 @@ mv_template() {
   echo "$stamp" > "$dir.tmp/.mervane-template"
   mv "$dir.tmp" "$dir"
   exec 9>&-
+}
+
+# mv_run_template ROOT: makes when missing, and prints, the template prefix below ROOT that
+# this run's prefixes are copied from: 64-bit (WoW64) as on 64-bit Windows, or with
+# MERVANE_WINEARCH=win32 a pure 32-bit one as on 32-bit Windows (no Wow6432Node, one
+# registry view), which needs a machine that runs 32-bit code.
+mv_run_template() {
+  local dir=$1/template${MERVANE_WINEARCH:+-$MERVANE_WINEARCH}
+  mv_template "$dir" "${MERVANE_WINEARCH:-}" >&2 && printf '%s' "$dir"
 }
 
 # mv_new_prefix TEMPLATE DEST: a copy of the template for one run. The big

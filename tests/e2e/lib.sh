@@ -6,9 +6,10 @@ set -euo pipefail
 . "$MERVANE_SCRIPTS/winelib.sh"
 
 SCENARIO=$(basename "$0" .sh)
-PREFIX="$WINE_ROOT/e2e-$SCENARIO"
-mv_template "$WINE_ROOT/template"
-mv_new_prefix "$WINE_ROOT/template" "$PREFIX"
+# MERVANE_WINEARCH=win32 runs the scenario on 32-bit Windows (a pure 32-bit prefix).
+PREFIX="$WINE_ROOT/e2e-${MERVANE_WINEARCH:+$MERVANE_WINEARCH-}$SCENARIO"
+TEMPLATE=$(mv_run_template "$WINE_ROOT")
+mv_new_prefix "$TEMPLATE" "$PREFIX"
 export WINEPREFIX="$PREFIX"
 trap 'mv_kill_prefix "$PREFIX"' EXIT
 # A working folder inside the prefix, so Wine finds it on C:.
@@ -207,6 +208,18 @@ expect_log() {
     echo "--- actual:" >&2; printf '%s' "$actual" | od -c | head -60 >&2
     fail "log $1 differs"
   fi
+}
+
+# expect_log_entries FILE ENTRY...: the log, stamps replaced by <T>, holds exactly these entries
+# (each made by `entry`), in any order: drives checked side by side finish as they will.
+expect_log_entries() {
+  local file=$1 actual expected
+  shift
+  split_entries() { LC_ALL=C awk 'NR > 1 && /^<T>/ { printf "%c", 0 } { print }'; }
+  actual=$(log_normalised "$file" | split_entries | LC_ALL=C sort -z | od -c)
+  expected=$(for e in "$@"; do printf '%s' "$e"; done | split_entries | LC_ALL=C sort -z | od -c)
+  [ "$actual" = "$expected" ] || { echo "--- expected:" >&2; printf '%s\n' "$expected" | head -80 >&2
+    echo "--- actual:" >&2; printf '%s\n' "$actual" | head -80 >&2; fail "log $file differs"; }
 }
 
 # entry TEXT...: one log entry as the program writes it, stamp as <T>; further

@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
-# The start-up scan inspects every readable drive, each on its own: it cleans
-# the removable E:, only logs the CD-ROM F: (whose default is all off), and
-# skips a letter whose folder is gone without a word.
+# The start-up scan inspects every readable drive, each on its own, with its
+# kind's actions: it cleans the removable E: with a box, only logs the CD-ROM
+# F: (whose default is all off), cleans the remote G:, RAM disk H: and fixed I:
+# without a box (as the user chose for them), and skips a letter whose folder
+# is gone without a word.
 . "$(dirname "$0")/lib.sh"
 
 mv_map_drive "$PREFIX" e floppy
 mv_map_drive "$PREFIX" f cdrom
+mv_map_drive "$PREFIX" g network
+mv_map_drive "$PREFIX" h ramdisk
+mv_map_drive "$PREFIX" i hd
 mv_map_drive "$PREFIX" k floppy "$PREFIX/drives/vanished"   # the folder does not exist
 E="$PREFIX/drives/e" F="$PREFIX/drives/f"
+for d in g h i; do
+  printf '[autorun]\r\nopen=evil.exe\r\n' > "$PREFIX/drives/$d/Autorun.inf"
+  printf 'MZ' > "$PREFIX/drives/$d/autorun.exe"
+  printf 'keep me' > "$PREFIX/drives/$d/notes.txt"
+done
 printf '[autorun]\r\nopen=evil.exe\r\n' > "$E/Autorun.inf"
 printf 'MZ' > "$E/autorun.exe"
 printf 'keep me' > "$E/notes.txt"
@@ -21,7 +31,7 @@ reg_add "$key\\_Autorun\\DefaultIcon"
 reg_add "$key" BaseClass Drive
 
 mkdir -p "$USERDIR"
-crlf '[General]' 'RunMinimized=0' > "$USERDIR/Mervane.ini"
+crlf '[General]' 'RunMinimized=0' 'Behaviour=00001111001100110011' > "$USERDIR/Mervane.ini"
 start_mervane
 report=$(driver box "$PRODUCT" 20000) || fail "no warning box for E:"
 # The main window was made visible before the scan started.
@@ -54,5 +64,15 @@ e_entry=$(entry 'Attention!' 'There is Autorun.inf file in E:\!' 'It may be hidd
   'E:\Autorun.inf file was deleted' '' 'All Autorun.* files were deleted:' 'E:\autorun.exe'; printf x)
 f_entry=$(entry 'Attention!' 'There is Autorun.inf file in F:\!' 'It may be hidden but it is there' \
   "Please check it's content - this can be a virus"; printf x)
-expect_log "$USERDIR/Mervane.log" "${e_entry%x}${f_entry%x}" "${f_entry%x}${e_entry%x}"
+drive_entry() {
+  entry 'Attention!' "There is Autorun.inf file in $1:\\!" 'It may be hidden but it is there' \
+    "Please check it's content - this can be a virus" '' "$1:\\Autorun.inf file was deleted" '' \
+    'All Autorun.* files were deleted:' "$1:\\autorun.exe"
+  printf x
+}
+g_entry=$(drive_entry G) h_entry=$(drive_entry H) i_entry=$(drive_entry I)
+expect_log_entries "$USERDIR/Mervane.log" "${e_entry%x}" "${f_entry%x}" "${g_entry%x}" "${h_entry%x}" "${i_entry%x}"
+for d in g h i; do
+  [ "$(ls "$PREFIX/drives/$d")" = notes.txt ] || fail "${d^^}: holds $(ls "$PREFIX/drives/$d")"
+done
 echo "startup scan: ok"

@@ -8,6 +8,7 @@
 #   PROGRAM_DIR  where it must install, below C:\ ("Program Files\Mervane")
 #   VIEW         32 or 64: the registry view the installer writes its
 #                uninstall entry to, its own width
+#   MERVANE_WINEARCH=win32  on 32-bit Windows (a pure 32-bit prefix)
 # A Windows Installer package (SETUP *.msi) goes through msiexec /qn instead,
 # and NEXT_SETUP, when given, the same package of a later build, is installed
 # over it first: it must replace it and leave the Run value; the package
@@ -21,9 +22,9 @@ set -euo pipefail
 . "$MERVANE_SCRIPTS/winelib.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-PREFIX="$WINE_ROOT/install-cycle"
-mv_template "$WINE_ROOT/template"
-mv_new_prefix "$WINE_ROOT/template" "$PREFIX"
+PREFIX="$WINE_ROOT/cycle-${MERVANE_WINEARCH:+$MERVANE_WINEARCH-}$(basename "$SETUP")"
+TEMPLATE=$(mv_run_template "$WINE_ROOT")
+mv_new_prefix "$TEMPLATE" "$PREFIX"
 export WINEPREFIX="$PREFIX"
 trap 'mv_kill_prefix "$PREFIX"' EXIT
 cd "$PREFIX/drive_c"
@@ -93,7 +94,9 @@ else
 fi
 [ "$(reg_value "$RUN" Mervane 64)" = "\"$WININST\\Mervane.exe\"" ] ||
   fail "Run value in the 64-bit view: '$(reg_value "$RUN" Mervane 64)'; in the 32-bit view: '$(reg_value "$RUN" Mervane 32)'"
-[ "$VIEW" = 64 ] || [ -z "$(reg_value "$RUN" Mervane 32)" ] || fail "a Run value in the 32-bit view, which the program never reads"
+# 32-bit Windows has one view, which both names reach.
+[ "$VIEW" = 64 ] || [ "${MERVANE_WINEARCH:-}" = win32 ] || [ -z "$(reg_value "$RUN" Mervane 32)" ] ||
+  fail "a Run value in the 32-bit view, which the program never reads"
 
 # A user's settings stay when the program goes.
 USERDIR="$PREFIX/drive_c/users/$(id -un)/AppData/Roaming/Ostrel Software/Mervane"

@@ -42,13 +42,17 @@ LONG RefuseMachineValueWrites(HKEY parent, const char *, REGSAM access)
   return parent == HKEY_LOCAL_MACHINE && access == KEY_SET_VALUE ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }
 
+// The machine's keys in the 64-bit view, where the program and the 64-bit shell
+// read them: a 32-bit test in a 64-bit prefix would otherwise see Wow6432Node.
+REGSAM ViewOf(HKEY root) { return root == HKEY_LOCAL_MACHINE ? KEY_WOW64_64KEY : 0; }
+
 // "" for a missing value, else its type and data as text.
 std::string ValueOf(HKEY root, const char *path, const char *name)
 {
   CKey key;
   DWORD number = 0;
   std::string text;
-  if (key.Open(root, path, KEY_READ) != ERROR_SUCCESS)
+  if (key.Open(root, path, KEY_READ | ViewOf(root)) != ERROR_SUCCESS)
     return "";
   if (key.QueryValue(name, number) == ERROR_SUCCESS)
     return "dword " + std::to_string(number);
@@ -59,13 +63,13 @@ std::string ValueOf(HKEY root, const char *path, const char *name)
 void SetPolicy(HKEY root, DWORD value)
 {
   CKey key;
-  ASSERT_EQ(key.Create(root, PolicyPath, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(key.Create(root, PolicyPath, KEY_ALL_ACCESS | ViewOf(root)), ERROR_SUCCESS);
   ASSERT_EQ(key.SetValue("NoDriveTypeAutoRun", value), ERROR_SUCCESS);
 }
 void SetRunEntry(HKEY root, const std::string &data)
 {
   CKey key;
-  ASSERT_EQ(key.Create(root, RunPath, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(key.Create(root, RunPath, KEY_ALL_ACCESS | ViewOf(root)), ERROR_SUCCESS);
   ASSERT_EQ(key.SetValue("Mervane", data), ERROR_SUCCESS);
 }
 void ClearPolicies()
@@ -73,9 +77,9 @@ void ClearPolicies()
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
   {
     CKey key;
-    if (key.Open(root, PolicyPath, KEY_ALL_ACCESS) == ERROR_SUCCESS)
+    if (key.Open(root, PolicyPath, KEY_ALL_ACCESS | ViewOf(root)) == ERROR_SUCCESS)
       key.DeleteValue("NoDriveTypeAutoRun");
-    if (key.Open(root, RunPath, KEY_ALL_ACCESS) == ERROR_SUCCESS)
+    if (key.Open(root, RunPath, KEY_ALL_ACCESS | ViewOf(root)) == ERROR_SUCCESS)
       key.DeleteValue("Mervane");
   }
 }

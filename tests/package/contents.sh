@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # The packages as the read-me makes them (scripts/package.sh, which builds what
-# is not up to date): the zip and the shipped 32-bit installer checked here,
-# the x86_64 installer run through a whole install and removal. The 32-bit one
-# runs in the emulated guest (guest_install_cycle).
+# is not up to date) into MERVANE_DIST, read back without installing them: the
+# zip, the shipped 32-bit installer's version, the shipped Windows Installer
+# package's tables. Also makes there next.msi, the package of the build that
+# runs here (i686 where this machine runs 32-bit code, else x86_64) with the
+# fourth part of the version one up, for the update in package_msi_cycle.
+# The install cycles themselves are entries of their own (install_cycle.sh).
 set -euo pipefail
-: "${MERVANE_VERSION:?}" "${MERVANE_BUILD:?}" "${MERVANE_BUILD_X64:?}" "${MVDRIVER_EXE:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
+: "${MERVANE_VERSION:?}" "${MERVANE_BUILD:?}" "${MERVANE_DIST:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
+# MERVANE_BUILD_X64: the x86_64 tree, on a machine that runs no 32-bit code.
 . "$MERVANE_SCRIPTS/winelib.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
-DIST="$WINE_ROOT/package-dist"
+DIST="$MERVANE_DIST"
 rm -rf "$DIST"
-MERVANE_DIST="$DIST" bash "$MERVANE_SCRIPTS/package.sh" --amd64 >"$WINE_ROOT/package.log" 2>&1 ||
+MERVANE_DIST="$DIST" bash "$MERVANE_SCRIPTS/package.sh" ${MERVANE_BUILD_X64:+--amd64} >"$WINE_ROOT/package.log" 2>&1 ||
   { cat "$WINE_ROOT/package.log" >&2; fail "package.sh failed"; }
 
 # The shipped installer: a 32-bit PE with the program's version.
@@ -42,10 +46,6 @@ PY
 [ "$zipped" = "Mervane.exe Mervane.ini.example PolicyDefinitions/Mervane.admx PolicyDefinitions/en-US/Mervane.adml Readme.ENU.txt True" ] ||
   fail "the zip holds: $zipped (True: its Mervane.exe is the shipped i686 one)"
 
-# The x86_64 installer, installed, run and removed.
-SETUP="$DIST/Mervane-$MERVANE_VERSION-amd64-setup.exe" SETUP_EXE="$MERVANE_BUILD_X64/Mervane.exe" \
-  PROGRAM_DIR='Program Files\Mervane' VIEW=64 \
-  bash "$(dirname "$0")/install_cycle.sh"
 # The shipped Windows Installer package, read back: per machine, 32-bit, into
 # Program Files (x86) on 64-bit Windows, the upgrade code that never changes,
 # the zip's files (the program the shipped one), the Start menu shortcut, the
@@ -68,16 +68,18 @@ rm -rf "$unpacked" && mkdir -p "$unpacked"
 (cd "$unpacked" && msiextract "$MSI" >/dev/null) || fail "cannot unpack $MSI"
 cmp -s "$(find "$unpacked" -name Mervane.exe)" "$MERVANE_BUILD/Mervane.exe" || fail "the MSI's Mervane.exe is not the shipped one"
 
-# The x86_64 package through msiexec /qn under Wine: install, an update to a
-# later build (the same package with the fourth part of the version one up),
-# the program started, removal.
+# The package of a later build, for the update: of the runnable build, as the cycles install it.
 next=${MERVANE_VERSION%.*}.$((${MERVANE_VERSION##*.} + 1))
-mkdir -p "$unpacked/next"
-cp "$MERVANE_BUILD_X64/Mervane.exe" "$SRC/res/Readme.ENU.txt" \
-  "$SRC/packaging/Mervane.ini.example" "$unpacked/next/"
-(cd "$unpacked/next" && wixl -a x64 -D "Version=$next" -D ProgramFiles=ProgramFiles64Folder -D SystemFolder=System64Folder \
-  -D Win64=yes -o next.msi "$SRC/packaging/Mervane.wxs") || fail "wixl could not build the next package"
-SETUP="$DIST/Mervane-$MERVANE_VERSION-amd64.msi" NEXT_SETUP="$unpacked/next/next.msi" NEXT_VERSION=$next \
-  SETUP_EXE="$MERVANE_BUILD_X64/Mervane.exe" PROGRAM_DIR='Program Files\Mervane' VIEW=64 \
-  bash "$(dirname "$0")/install_cycle.sh"
-echo "package_installer: OK"
+mkdir -p "$DIST/next"
+if [ -n "${MERVANE_BUILD_X64:-}" ]; then
+  cp "$MERVANE_BUILD_X64/Mervane.exe" "$DIST/next/"
+  set -- -a x64 -D ProgramFiles=ProgramFiles64Folder -D SystemFolder=System64Folder -D Win64=yes
+else
+  cp "$MERVANE_BUILD/Mervane.exe" "$DIST/next/"
+  set -- -D ProgramFiles=ProgramFilesFolder -D SystemFolder=SystemFolder -D Win64=no
+fi
+cp "$SRC/res/Readme.ENU.txt" "$SRC/packaging/Mervane.ini.example" "$DIST/next/"
+(cd "$DIST/next" && wixl "$@" -D "Version=$next" -o ../next.msi "$SRC/packaging/Mervane.wxs") ||
+  fail "wixl could not build the next package"
+rm -rf "$DIST/next"
+echo "package_contents: OK"
