@@ -6,6 +6,8 @@
 #include "../platform/ErrorModeScope.h"
 #include "../platform/FileFind.h"
 #include "../platform/PathText.h"
+#include "../platform/Text.h"
+#include "../platform/WideFile.h"
 
 namespace
 {
@@ -43,54 +45,38 @@ UINT DriveTypeOf(const std::string &root)
   return ::GetDriveTypeA(volume);
 }
 
-static bool NameIsGone(const std::string &path)
-{
-  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-    return false;
-  const DWORD error = ::GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-bool DeleteFileForced(const std::string &path)
-{
-  if (::DeleteFileA(path.c_str()))
-    return NameIsGone(path);
-  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-    return false;
-  if (!::SetFileAttributesA(path.c_str(), 0))
-    return false;
-  return ::DeleteFileA(path.c_str()) && NameIsGone(path);
-}
-
-bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
+bool DeleteMatchingFiles(const std::string &folder, const std::wstring &pattern, std::string &deleted,
                          const BeforeDeleteFn &beforeDelete)
 {
   deleted.clear();
-  bool result = true;
-  const std::string directory = DirectoryPartOf(pattern);
-  CFindFile find;
-  WIN32_FIND_DATAA data;
+  std::vector<TDriveEntry> entries;
   // Only "no such file" means there is nothing to delete: a medium pulled
   // out or a folder that refuses listing has not been cleaned.
-  if (!find.FindFirst(pattern.c_str(), data))
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-  do
+  if (!ListDriveEntries(folder, pattern, entries))
+    return false;
+  bool result = true;
+  for (const TDriveEntry &entry : entries)
   {
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kFileAttributeLabel))
+    if (entry.Attributes & (FILE_ATTRIBUTE_DIRECTORY | kFileAttributeLabel))
       continue;
-    const std::string path = directory + data.cFileName;
+    TDriveFile file;
+    if (!file.Open(folder, entry.Name))
+    {
+      result = false;
+      continue;
+    }
     if (beforeDelete)
-      beforeDelete(path, data);
-    if (DeleteFileForced(path))
+      beforeDelete(file);
+    if (file.Delete())
     {
       if (!deleted.empty())
         deleted += kLineJoin;
-      deleted += path;
+      deleted += file.Shown();
     }
     else
       result = false;
-  } while (find.FindNext(data));
-  return result && ::GetLastError() == ERROR_NO_MORE_FILES;
+  }
+  return result;
 }
 
 std::string AutorunPathOf(const std::string &root)
@@ -103,9 +89,9 @@ std::string AutorunPathOf(const std::string &root)
 bool AutorunFileExists(const std::string &path)
 {
   CErrorModeScope noCriticalErrorBox;
-  CFindFile find;
-  WIN32_FIND_DATAA data;
-  if (!find.FindFirst(path.c_str(), data))
+  CWideFind find;
+  WIN32_FIND_DATAW data;
+  if (!find.FindFirst(LiteralPath(ToWide(path)), data))
     return false;
   do
   {
@@ -174,7 +160,14 @@ static std::string InspectAutorun(const std::string &root, const TSettings &sett
   if (!result.Found)
     return std::string();
 
-  if (FindException(filePath, &result.AcceptedName, settings.UserExceptions, settings.CommonExceptions))
+  // Read only when it is a plain file of this drive: a link could lead the
+  // read to a device that never answers.
+  TDriveFile autorun;
+  const std::string folder = DirectoryPartOf(filePath);
+  bool opened = autorun.Open(folder, L"Autorun.inf");
+  autorun.Close();
+  if (opened &&
+      FindException(filePath, &result.AcceptedName, settings.UserExceptions, settings.CommonExceptions))
   {
     result.Accepted = true;
     return FormatText(LoadMessage(IDS_LISTED_IN_EXCEPTIONS), {filePath, result.AcceptedName});
@@ -189,8 +182,11 @@ static std::string InspectAutorun(const std::string &root, const TSettings &sett
   {
     try
     {
-      quarantine.Keep(filePath);
-      outcome.AutorunInfDeleted = DeleteFileForced(filePath);
+      // A copy that cannot be made never stands in the way of the removal.
+      opened = autorun.Open(folder, L"Autorun.inf");
+      if (opened)
+        quarantine.Keep(autorun);
+      outcome.AutorunInfDeleted = opened && autorun.Delete();
     }
     catch (...)
     {
@@ -201,10 +197,8 @@ static std::string InspectAutorun(const std::string &root, const TSettings &sett
   {
     try
     {
-      outcome.AllAutorunDeleted =
-          DeleteMatchingFiles(DirectoryPartOf(filePath) + "Autorun.*", outcome.DeletedFiles,
-                              [&quarantine](const std::string &path, const WIN32_FIND_DATAA &found)
-                              { quarantine.Keep(path, &found); });
+      outcome.AllAutorunDeleted = DeleteMatchingFiles(folder, L"Autorun.*", outcome.DeletedFiles,
+                                                      [&quarantine](TDriveFile &file) { quarantine.Keep(file); });
     }
     catch (...)
     {

@@ -5,6 +5,7 @@
 #include "../platform/Registry.h"
 #include "../platform/WriteGate.h"
 #include "../settings/Settings.h"
+#include "DriveFiles.h"
 #include "ShortcutWorm.h"
 
 DriveKind DriveKindOf(UINT driveType);
@@ -12,20 +13,16 @@ DriveKind DriveKindOf(UINT driveType);
 // not a volume root (a shared folder such as C:\Share) has the type of the
 // volume it lies on, not "no root directory".
 UINT DriveTypeOf(const std::string &root);
-// Deletes the file; when that fails and its attributes can be read, clears
-// them (read-only, hidden, system) and tries once more. True when its name is
-// gone: a deletion the system reports done may be only pending (another
-// handle open with delete sharing) or undone by the file system, and then
-// the file is still there.
-bool DeleteFileForced(const std::string &path);
-// Deletes every file matching `pattern`, directories and volume labels
-// skipped; `deleted` receives the full paths of the files that went, with
-// their names as on disk, joined by CR LF. True when every match was deleted;
-// every match is tried either way. A folder that cannot be listed (only "no
-// such file" means no match) is a failure too. `beforeDelete`, when given,
-// is called with each match's path and listing entry just before it is deleted.
-using BeforeDeleteFn = std::function<void(const std::string &path, const WIN32_FIND_DATAA &found)>;
-bool DeleteMatchingFiles(const std::string &pattern, std::string &deleted,
+// Deletes every file in `folder` (with its trailing backslash) whose name
+// matches `pattern`, directories and volume labels skipped, each through a
+// TDriveFile, so a link, a device or a name that leaves the folder is never
+// deleted; `deleted` receives the full paths of the files that went, as the
+// box shows them, joined by CR LF. True when every match was deleted; every
+// match is tried either way. A folder that cannot be listed (only "no such
+// file" means no match) is a failure too. `beforeDelete`, when given, is
+// called with each opened match just before it is deleted.
+using BeforeDeleteFn = std::function<void(TDriveFile &file)>;
+bool DeleteMatchingFiles(const std::string &folder, const std::wstring &pattern, std::string &deleted,
                          const BeforeDeleteFn &beforeDelete = {});
 
 // The path of the Autorun.inf to look for below `root`; a root without a

@@ -12,7 +12,6 @@ const char kOriginFile[] = "Origin.txt";
 const char kCopyExtension[] = ".quarantined";
 const size_t kStampLength = 20; // "YYYY-MM-DD HH-MM-SS "
 const size_t kLabelLimit = 64;
-const DWORD kChunk = 64 * 1024;
 
 unsigned long long SizeOf(const WIN32_FIND_DATAA &data)
 {
@@ -113,30 +112,38 @@ TQuarantine::TQuarantine(const std::string &folder, const std::string &root, CWr
 {
 }
 
-void TQuarantine::Keep(const std::string &path, const WIN32_FIND_DATAA *found)
+bool TQuarantine::Keep(TDriveFile &file, bool mayEvict)
 {
   try
   {
+    _whyNotKept.clear();
+    // Copies switched off: the user chose deletion without them.
     if (_folder.empty())
-      return;
-    for (const std::string &kept : _kept)
-      if (SameTextIgnoreCase(kept, path))
-        return;
-    _kept.push_back(path);
-    WIN32_FIND_DATAA data;
-    if (found)
-      data = *found;
-    else if (!CFindFile().FindFirst(path.c_str(), data))
-      return;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Open())
-      return;
-    const std::string original = DirectoryPartOf(path) + data.cFileName;
-    AddOrigin(original + "\t" + std::to_string(SizeOf(data)) + "\t" + AttributeLetters(data.dwFileAttributes) +
-              "\t" + CopyOf(original, data));
+      return true;
+    const BY_HANDLE_FILE_INFORMATION &info = file.Info();
+    const auto identity = std::make_pair(
+        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, info.dwVolumeSerialNumber);
+    for (const auto &kept : _kept)
+      if (kept == identity)
+        return true;
+    if (!Open())
+    {
+      _whyNotKept = NotKept("no quarantine folder");
+      return false;
+    }
+    const std::string copy = CopyOf(file, mayEvict);
+    AddOrigin(file.Shown() + "\t" + std::to_string(file.Size()) + "\t" + AttributeLetters(info.dwFileAttributes) +
+              "\t" + (copy.empty() ? _whyNotKept : copy));
+    if (copy.empty())
+      return false;
+    _kept.push_back(identity);
+    return true;
   }
   catch (...)
   {
-    // Out of memory at worst: the file goes unkept, the deletion goes on.
+    // Out of memory at worst: the file goes unkept.
+    _whyNotKept = NotKept("out of memory");
+    return false;
   }
 }
 
@@ -204,58 +211,62 @@ void TQuarantine::RemoveOldest()
   _old.erase(_old.begin());
 }
 
-bool TQuarantine::MakeRoomFor(unsigned long long bytes)
+bool TQuarantine::MakeRoomFor(unsigned long long bytes, bool mayEvict)
 {
-  while (_bytes + bytes > QuarantineTotalLimit && !_old.empty())
+  while (mayEvict && _bytes + bytes > QuarantineTotalLimit && !_old.empty())
     RemoveOldest();
   return _bytes + bytes <= QuarantineTotalLimit;
 }
 
-std::string TQuarantine::CopyOf(const std::string &path, const WIN32_FIND_DATAA &data)
+std::string TQuarantine::CopyOf(TDriveFile &file, bool mayEvict)
 {
-  const unsigned long long size = SizeOf(data);
-  if (size > QuarantineFileLimit)
-    return NotKept("larger than 16 MiB");
-  const std::string name = std::string(data.cFileName) + kCopyExtension;
-  const std::string target = _current + name;
-  if (target.size() >= MAX_PATH)
-    return NotKept("name too long");
-  if (!MakeRoomFor(size))
-    return NotKept("quarantine full");
-
+  if (file.Size() > QuarantineFileLimit)
+    return _whyNotKept = NotKept("larger than 16 MiB"), std::string();
+  // The copy's name is the original's where it can stand as one; a character
+  // the code page has no form for, or that no name may hold, becomes '_'.
+  const std::string shown = ExtractFileName(file.Shown());
+  std::string base;
+  for (char c : shown)
+    base += static_cast<unsigned char>(c) < 32 || std::string("\\/:*?\"<>|").find(c) != std::string::npos ? '_' : c;
+  if (!MakeRoomFor(file.Size(), mayEvict))
+    return _whyNotKept = NotKept("quarantine full"), std::string();
   std::vector<char> content;
-  {
-    CFile source;
-    if (!source.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     OPEN_EXISTING))
-      return NotKept("cannot be read", ::GetLastError());
-    std::vector<char> buffer(kChunk);
-    for (;;)
-    {
-      DWORD got = 0;
-      if (!source.Read(buffer.data(), kChunk, got))
-        return NotKept("cannot be read", ::GetLastError());
-      if (got == 0)
-        break;
-      // The file may grow while it is read.
-      if (content.size() + got > QuarantineFileLimit)
-        return NotKept("larger than 16 MiB");
-      content.insert(content.end(), buffer.begin(), buffer.begin() + got);
-    }
-  }
-  CWriteGatePass pass(_gate);
-  CFile copy;
-  if (!copy.Open(target.c_str(), GENERIC_WRITE, 0, CREATE_NEW))
-    return NotKept("cannot be written", ::GetLastError());
-  if (!(content.empty() || copy.WriteAll(content.data(), static_cast<DWORD>(content.size()))) || !copy.Close())
+  if (!file.ReadAll(content, QuarantineFileLimit))
   {
     const DWORD error = ::GetLastError();
-    copy.Close();
-    ::DeleteFileA(target.c_str());
-    return NotKept("cannot be written", error);
+    return _whyNotKept = error == ERROR_FILE_TOO_LARGE ? NotKept("larger than 16 MiB") : NotKept("cannot be read", error),
+           std::string();
   }
-  _bytes += content.size();
-  return name;
+  if (!MakeRoomFor(content.size(), mayEvict))
+    return _whyNotKept = NotKept("quarantine full"), std::string();
+
+  CWriteGatePass pass(_gate);
+  // Two files of one name (from two folders of the drive) get two copies.
+  for (int n = 1; n < 100; ++n)
+  {
+    const std::string name = base + (n == 1 ? "" : " (" + std::to_string(n) + ")") + kCopyExtension;
+    const std::string target = _current + name;
+    if (target.size() >= MAX_PATH)
+      return _whyNotKept = NotKept("name too long"), std::string();
+    CFile copy;
+    if (!copy.Open(target.c_str(), GENERIC_WRITE, 0, CREATE_NEW))
+    {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        continue;
+      return _whyNotKept = NotKept("cannot be written", error), std::string();
+    }
+    if (!(content.empty() || copy.WriteAll(content.data(), static_cast<DWORD>(content.size()))) || !copy.Close())
+    {
+      const DWORD error = ::GetLastError();
+      copy.Close();
+      ::DeleteFileA(target.c_str());
+      return _whyNotKept = NotKept("cannot be written", error), std::string();
+    }
+    _bytes += content.size();
+    return name;
+  }
+  return _whyNotKept = NotKept("cannot be written", ERROR_FILE_EXISTS), std::string();
 }
 
 void TQuarantine::AddOrigin(const std::string &line)

@@ -5,6 +5,7 @@
 #include "../platform/File.h"
 #include "../platform/NonCopyable.h"
 #include "../platform/WriteGate.h"
+#include "DriveFiles.h"
 
 // Copies of the files the protection deletes, so that a false alarm costs
 // nothing. Each inspection that deletes anything gets a sub-folder of its own,
@@ -32,12 +33,13 @@ public:
   // folder passes `gate` when one is given; a file is read whole before its
   // copy is written, so a drive that stalls never holds the gate.
   TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate = nullptr);
-  // Copies `path` and lists it in Origin.txt, or lists why it was not kept.
-  // Never throws and never refuses: the deletion goes ahead whatever happens
-  // here. A path kept once in this inspection is not copied again. `found`,
-  // when given, is the file's entry in a listing just made: its name as on
-  // disk, size and attributes are taken from it rather than listed again.
-  void Keep(const std::string &path, const WIN32_FIND_DATAA *found = nullptr);
+  // Copies the opened file and lists it in Origin.txt, or lists why it was
+  // not kept. True when a copy of it is there, made now or earlier in this
+  // inspection, or when no copies are kept (no folder given). `mayEvict` lets older sub-folders go to make room within the
+  // bound; without it a full quarantine keeps nothing more. Never throws.
+  bool Keep(TDriveFile &file, bool mayEvict = true);
+  // Why the last Keep that returned false kept nothing ("not kept: ...").
+  const std::string &WhyNotKept() const { return _whyNotKept; }
   // Lists in Origin.txt that the attributes of `path` were changed, so that
   // the change can be undone by hand.
   void NoteAttributes(const std::string &path, DWORD before, DWORD after);
@@ -51,9 +53,10 @@ private:
   bool Open();
   // Removes the oldest sub-folders until `bytes` more fit; false when even
   // that is not enough.
-  bool MakeRoomFor(unsigned long long bytes);
+  bool MakeRoomFor(unsigned long long bytes, bool mayEvict);
   void RemoveOldest();
-  std::string CopyOf(const std::string &path, const WIN32_FIND_DATAA &data);
+  // The copy's name in the sub-folder, or empty with _whyNotKept set.
+  std::string CopyOf(TDriveFile &file, bool mayEvict);
   void AddOrigin(const std::string &line);
 
   std::string _folder;
@@ -63,7 +66,8 @@ private:
   std::string _current; // the sub-folder, with a backslash
   std::vector<OldFolder> _old; // oldest first
   unsigned long long _bytes = 0; // in the whole quarantine
-  std::vector<std::string> _kept;
+  std::vector<std::pair<unsigned long long, DWORD>> _kept; // file index and volume of each copy
+  std::string _whyNotKept;
   CFile _origin; // Origin.txt of _current, once a line went in
   unsigned long long _originEnd = 0; // its size after the last whole line
 };

@@ -7,6 +7,7 @@
 #include "../platform/FileFind.h"
 #include "../platform/PathText.h"
 #include "../platform/Text.h"
+#include "../platform/WideFile.h"
 
 // The rule. A shortcut is the worm's when both hold:
 //   1. it runs code: the file name of its target is a command interpreter or
@@ -26,8 +27,8 @@ namespace
 {
 const char *const kHosts[] = {"cmd",      "wscript", "cscript",  "mshta", "powershell",
                               "rundll32", "msiexec", "regsvr32", "pwsh",  "conhost"};
-const char *const kRunnable[] = {".vbs", ".vbe", ".js", ".jse", ".wsf", ".bat", ".cmd",
-                                 ".exe", ".scr", ".pif", ".com"};
+const char *const kRunnable[] = {".vbs", ".vbe", ".js",  ".jse", ".wsf", ".bat", ".cmd", ".exe", ".scr",
+                                 ".pif", ".com", ".dll", ".cpl", ".ps1", ".hta", ".jar", ".msi"};
 const char *const kDriveOf[] = {"%cd%", "%~dp0", "%~d0"};
 // Entries of a root that the system hides itself.
 const char *const kSystemNames[] = {"System Volume Information", "$RECYCLE.BIN", "RECYCLER", "RECYCLED",
@@ -91,7 +92,7 @@ std::string InRoot(std::string text, const std::string &root, const std::string 
   while (text.compare(0, 2, ".\\") == 0)
     text.erase(0, 2);
   if (text.empty() || text.size() >= MAX_PATH || text.find_first_of("%*?/<>|\"") != std::string::npos ||
-      text.find("..") != std::string::npos)
+      text.find("..") != std::string::npos || text.find(':', 2) != std::string::npos)
     return std::string();
   std::string full;
   if (text.size() >= 2 && text[1] == ':')
@@ -105,11 +106,37 @@ std::string InRoot(std::string text, const std::string &root, const std::string 
   return full;
 }
 
-bool IsHiddenFile(const std::string &path)
+// `path`, a full path below `root`, as the entry it names on disk: each
+// part must be the very name of an entry (a short name, or a name the ANSI
+// code page only approximates, names nothing here), and no part a device.
+bool ResolveInRoot(const std::string &path, const std::string &root, std::wstring &relative, DWORD &attributes)
 {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         (attributes & kHiddenSystem);
+  const std::wstring wideRoot = ToWide(root);
+  relative.clear();
+  size_t start = root.size();
+  for (;;)
+  {
+    const size_t end = path.find('\\', start);
+    const std::wstring part = ToWide(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (part.empty() || IsDeviceName(part))
+      return false;
+    WIN32_FIND_DATAW data;
+    CWideFind find;
+    if (!find.FindFirst(LiteralPath(wideRoot + relative + part), data) ||
+        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, data.cFileName, -1, part.c_str(), -1) != CSTR_EQUAL)
+      return false;
+    relative += data.cFileName;
+    attributes = data.dwFileAttributes;
+    if (end == std::string::npos)
+      return true;
+    relative += L'\\';
+    start = end + 1;
+  }
+}
+
+bool IsHiddenFile(DWORD attributes)
+{
+  return !(attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & kHiddenSystem);
 }
 
 // The words of a command line, both as quoted parts and as plain words, so
@@ -172,18 +199,52 @@ bool IsSystemName(const std::string &name)
   return false;
 }
 
-bool Contains(const std::vector<std::string> &paths, const std::string &path)
+bool Contains(const std::vector<TNamedFile> &files, const std::wstring &relative)
 {
-  for (const std::string &p : paths)
-    if (SameTextIgnoreCase(p, path))
+  for (const TNamedFile &file : files)
+    if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, file.Relative.c_str(), -1, relative.c_str(), -1) ==
+        CSTR_EQUAL)
       return true;
   return false;
 }
+
+// The part of the repair that leaves a file where it was, and why.
+void Leave(TWormRepair &repair, const std::string &path, const std::string &why)
+{
+  repair.NotRepaired.push_back(path + " (" + why + ")");
+}
+
+// Keeps a copy of the worm's file and deletes it; a file that cannot be kept stays.
+void KeepAndDelete(TDriveFile &file, TQuarantine &quarantine, std::vector<std::string> &deleted,
+                   TWormRepair &repair)
+{
+  if (!quarantine.Keep(file, false))
+    Leave(repair, file.Shown(), quarantine.WhyNotKept());
+  else if (file.Delete())
+    deleted.push_back(file.Shown());
+  else
+    Leave(repair, file.Shown(), "cannot be deleted");
+}
+
+// Clears hidden and system, keeping the attributes a user may have set.
+void MakeVisible(TDriveFile &file, TQuarantine &quarantine, TWormRepair &repair)
+{
+  const DWORD before = file.Info().dwFileAttributes;
+  const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE;
+  if (!file.SetAttributes(before & settable))
+  {
+    Leave(repair, file.Shown(), "cannot be made visible");
+    return;
+  }
+  repair.MadeVisible.push_back(file.Shown());
+  quarantine.NoteAttributes(file.Shown(), before, file.Info().dwFileAttributes);
+}
 } // namespace
 
-bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<std::string> &payloads)
+bool FindWormTargets(const TShortcut &link, const std::string &root, std::vector<TNamedFile> &named)
 {
-  payloads.clear();
+  named.clear();
   if (root.empty() || root.back() != '\\')
     return false;
   // Relative paths start where the shortcut starts its target.
@@ -197,25 +258,45 @@ bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<
   }
   const std::string target = TargetOf(link);
   const std::string targetInRoot = InRoot(target, root, root);
+  TNamedFile file;
+  DWORD attributes = 0;
   const bool host = IsHost(target);
-  const bool hiddenRunnable = !targetInRoot.empty() && IsRunnable(targetInRoot) && IsHiddenFile(targetInRoot);
+  const bool hiddenRunnable = !targetInRoot.empty() && IsRunnable(targetInRoot) &&
+                              ResolveInRoot(targetInRoot, root, file.Relative, attributes) && IsHiddenFile(attributes);
   if (!host && !hiddenRunnable)
     return false;
 
   if (hiddenRunnable)
-    payloads.push_back(targetInRoot);
+  {
+    file.Path = root + ShownName(file.Relative);
+    named.push_back(file);
+  }
   for (const std::string &word : Words(link.Arguments))
   {
     if (word[0] == '/' || word[0] == '-')
       continue;
     const std::string path = InRoot(word, root, base);
-    if (!path.empty() && IsHiddenFile(path) && !Contains(payloads, path))
-      payloads.push_back(path);
+    if (!path.empty() && ResolveInRoot(path, root, file.Relative, attributes) && IsHiddenFile(attributes) &&
+        !Contains(named, file.Relative))
+    {
+      file.Path = root + ShownName(file.Relative);
+      named.push_back(file);
+    }
   }
-  if (payloads.empty())
-    return false;
-  return true;
+  return !named.empty();
 }
+
+bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<std::string> &named)
+{
+  std::vector<TNamedFile> files;
+  const bool worm = FindWormTargets(link, root, files);
+  named.clear();
+  for (const TNamedFile &file : files)
+    named.push_back(file.Path);
+  return worm;
+}
+
+static bool IsWormCode(const std::wstring &relative) { return IsRunnable(ToAnsi(relative)); }
 
 TWormRepair RepairShortcutWorm(const std::string &root, TQuarantine &quarantine)
 {
@@ -223,71 +304,72 @@ TWormRepair RepairShortcutWorm(const std::string &root, TQuarantine &quarantine)
   if (root.empty() || root.back() != '\\')
     return repair;
   CErrorModeScope noCriticalErrorBox;
-  std::vector<std::pair<std::string, WIN32_FIND_DATAA>> worms;
-  std::vector<std::string> payloads;
+  std::vector<std::wstring> worms;
+  std::vector<TNamedFile> named;
+  std::vector<TDriveEntry> entries;
+  ListDriveEntries(root, L"*.lnk", entries, kShortcutLimit);
+  for (const TDriveEntry &entry : entries)
   {
-    CFindFile find;
-    WIN32_FIND_DATAA data;
-    size_t looked = 0;
-    for (bool found = find.FindFirst((root + "*.lnk").c_str(), data); found && looked < kShortcutLimit;
-         found = find.FindNext(data))
-    {
-      // "*.lnk" matches longer extensions too, through the short names.
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || ExtensionOf(data.cFileName) != ".lnk")
-        continue;
-      ++looked;
-      const std::string path = root + data.cFileName;
-      TShortcut link;
-      std::vector<std::string> named;
-      if (!ReadShortcutFile(path, link) || !IsWormShortcut(link, root, named))
-        continue;
-      worms.push_back({path, data});
-      for (const std::string &file : named)
-        if (!Contains(payloads, file))
-          payloads.push_back(file);
-    }
+    // "*.lnk" matches longer extensions too, through the short names. A
+    // device's name never reaches an open: COM1.lnk would open the port.
+    if ((entry.Attributes & FILE_ATTRIBUTE_DIRECTORY) || ExtensionOf(entry.Shown) != ".lnk" ||
+        IsDeviceName(entry.Name))
+      continue;
+    TDriveFile file;
+    std::vector<char> bytes;
+    TShortcut link;
+    std::vector<TNamedFile> files;
+    if (!file.Open(root, entry.Name) || file.Size() > ShortcutSizeLimit || !file.ReadAll(bytes, ShortcutSizeLimit) ||
+        !ParseShortcut(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), link) ||
+        !FindWormTargets(link, root, files))
+      continue;
+    worms.push_back(entry.Name);
+    for (const TNamedFile &f : files)
+      if (!Contains(named, f.Relative))
+        named.push_back(f);
   }
   if (worms.empty())
     return repair;
   repair.Found = true;
 
-  for (const auto &worm : worms)
+  // Only the worm's own code goes, and only with a copy kept; a document it
+  // names is the user's, hidden by it, and is shown again.
+  for (const std::wstring &worm : worms)
   {
-    quarantine.Keep(worm.first, &worm.second);
-    (DeleteFileForced(worm.first) ? repair.ShortcutsDeleted : repair.NotRepaired).push_back(worm.first);
+    TDriveFile file;
+    if (file.Open(root, worm))
+      KeepAndDelete(file, quarantine, repair.ShortcutsDeleted, repair);
+    else
+      Leave(repair, file.Shown(), file.Why());
   }
-  for (const std::string &payload : payloads)
+  for (const TNamedFile &target : named)
   {
-    quarantine.Keep(payload);
-    (DeleteFileForced(payload) ? repair.FilesDeleted : repair.NotRepaired).push_back(payload);
+    TDriveFile file;
+    if (!file.Open(root, target.Relative))
+      Leave(repair, file.Shown(), file.Why());
+    else if (IsWormCode(target.Relative))
+      KeepAndDelete(file, quarantine, repair.FilesDeleted, repair);
+    else
+      MakeVisible(file, quarantine, repair);
   }
 
-  CFindFile find;
-  WIN32_FIND_DATAA data;
-  for (bool found = find.FindFirst((root + "*").c_str(), data); found; found = find.FindNext(data))
+  entries.clear();
+  ListDriveEntries(root, L"*", entries);
+  for (const TDriveEntry &entry : entries)
   {
-    const DWORD before = data.dwFileAttributes;
-    const std::string path = root + data.cFileName;
-    if ((before & kHiddenSystem) != kHiddenSystem || IsSystemName(data.cFileName) || Contains(payloads, path))
+    if ((entry.Attributes & kHiddenSystem) != kHiddenSystem || IsSystemName(entry.Shown) ||
+        IsDeviceName(entry.Name) || Contains(named, entry.Name))
       continue;
     bool worm = false;
-    for (const auto &w : worms)
-      worm = worm || SameTextIgnoreCase(w.first, path);
+    for (const std::wstring &w : worms)
+      worm = worm || w == entry.Name;
     if (worm)
       continue;
-    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE;
-    const DWORD wanted = before & settable;
-    const DWORD after = ::SetFileAttributesA(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL)
-                            ? ::GetFileAttributesA(path.c_str())
-                            : INVALID_FILE_ATTRIBUTES;
-    if (after == INVALID_FILE_ATTRIBUTES || (after & kHiddenSystem))
-    {
-      repair.NotRepaired.push_back(path);
-      continue;
-    }
-    repair.MadeVisible.push_back(path);
-    quarantine.NoteAttributes(path, before, after);
+    TDriveFile file;
+    if (file.Open(root, entry.Name, true))
+      MakeVisible(file, quarantine, repair);
+    else
+      Leave(repair, file.Shown(), file.Why());
   }
   // The order of a listing is the file system's; the report's is the name's.
   for (auto *list : {&repair.ShortcutsDeleted, &repair.FilesDeleted, &repair.MadeVisible, &repair.NotRepaired})

@@ -8,25 +8,39 @@
 // (hidden and system together) and put shortcuts in their place that start
 // the worm from the drive, then open the real folder.
 
+// A hidden file a worm shortcut names: its path below the root as on disk,
+// and its full path as the box shows it.
+struct TNamedFile
+{
+  std::wstring Relative;
+  std::string Path;
+};
+
 // True when `link`, a shortcut lying in `root` (a drive root or shared folder
-// with a trailing backslash), is the worm's; `payloads` then receives the
-// hidden or system files in `root` that it names. The rule is written out in
-// ShortcutWorm.cpp.
-bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<std::string> &payloads);
+// with a trailing backslash), is the worm's; `named` then receives the hidden
+// or system files in `root` that it names, each resolved to the entry on disk
+// whose name is exactly the one named. The rule is written out in ShortcutWorm.cpp.
+bool FindWormTargets(const TShortcut &link, const std::string &root, std::vector<TNamedFile> &named);
+// The same, with the named files' full paths only.
+bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<std::string> &named);
 
 // What a repair of one root did; every list holds full paths.
 struct TWormRepair
 {
   bool Found = false; // a worm shortcut was there
   std::vector<std::string> ShortcutsDeleted;
-  std::vector<std::string> FilesDeleted; // the files the shortcuts started
+  std::vector<std::string> FilesDeleted; // the programs and scripts the shortcuts started
   std::vector<std::string> MadeVisible;
-  std::vector<std::string> NotRepaired; // could not be deleted or made visible
+  std::vector<std::string> NotRepaired; // left as it was: "path (why)"
 };
 
 // Looks at every shortcut in `root`. When one is the worm's: keeps a copy of
-// each worm shortcut and each file they name in `quarantine` and deletes
-// them, then clears hidden and system from every entry of `root` that has
-// both, but the system's own; each such change gets a line in Origin.txt.
+// each worm shortcut and each program or script they start (the runnable
+// extensions) in `quarantine` and deletes it, or leaves it when no copy could
+// be kept; makes visible every other file they name (the user's, hidden by
+// the worm); then clears hidden and system from every entry of `root` that
+// has both, but the system's own. Nothing is touched through a link, a device
+// name or a name that leaves the root (see TDriveFile). Each change gets a
+// line in Origin.txt; each thing left gets its reason in NotRepaired.
 // Nothing is changed when no worm shortcut is there.
 TWormRepair RepairShortcutWorm(const std::string &root, TQuarantine &quarantine);

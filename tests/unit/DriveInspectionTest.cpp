@@ -213,9 +213,9 @@ TEST_F(DriveInspectionTest, FileHeldOpenGives1012WithTheFilesThatWent)
 TEST_F(DriveInspectionTest, AFolderThatCannotBeListedIsNotReportedClean)
 {
   std::string deleted = "stale";
-  EXPECT_TRUE(DeleteMatchingFiles("I:\\Autorun.*", deleted));
+  EXPECT_TRUE(DeleteMatchingFiles("I:\\", L"Autorun.*", deleted));
   EXPECT_EQ(deleted, "");
-  EXPECT_FALSE(DeleteMatchingFiles("I:\\gone\\Autorun.*", deleted));
+  EXPECT_FALSE(DeleteMatchingFiles("I:\\gone\\", L"Autorun.*", deleted));
 }
 
 TEST_F(DriveInspectionTest, MissingOrLockedCacheGives1013)
@@ -285,7 +285,9 @@ TEST(DriveInspectionQuarantine, NamesAndTheSizeBound)
   }
   const std::string body(8 << 20, 'b');
   ASSERT_TRUE(WriteBytes("E:\\Autorun.bin", body));
-  TQuarantine(q, "E:\\").Keep("E:\\Autorun.bin");
+  TDriveFile file;
+  ASSERT_TRUE(file.Open("E:\\", L"Autorun.bin"));
+  EXPECT_TRUE(TQuarantine(q, "E:\\").Keep(file));
 
   EXPECT_FALSE(PathExists(q + old[0]));
   EXPECT_TRUE(PathExists(q + old[1]));

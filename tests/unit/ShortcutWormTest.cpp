@@ -168,7 +168,7 @@ DWORD Attributes(const std::string &path) { return ::GetFileAttributesA(path.c_s
 }
 
 // One warning with every step; copies and Origin.txt lines to undo each one;
-// a payload that is held open is said to be left.
+// a payload that is held open is said to be left, and why.
 TEST_F(ShortcutWormRepair, InfectedStickIsRepairedAndSaidInOneReport)
 {
   MakeInfected("E:\\");
@@ -184,7 +184,8 @@ TEST_F(ShortcutWormRepair, InfectedStickIsRepairedAndSaidInOneReport)
                              "\r\n\r\nThe worm's shortcuts were deleted:\r\nE:\\Photos.lnk\r\nE:\\USB.lnk"
                              "\r\n\r\nThe hidden files they start were deleted:\r\nE:\\~$W.dll"
                              "\r\n\r\nHidden files and folders were made visible again:\r\nE:\\Photos\r\n"
-                             "E:\\report.doc\r\n\r\nCannot repair all shortcut-worm damage. DANGER!!!\r\nE:\\x.vbs";
+                             "E:\\report.doc\r\n\r\nCannot repair all shortcut-worm damage. DANGER!!!\r\n"
+                             "E:\\x.vbs (cannot be deleted)";
   EXPECT_EQ(boxes, std::vector<std::string>{report});
   for (const char *gone : {"E:\\Photos.lnk", "E:\\USB.lnk", "E:\\~$W.dll"})
     EXPECT_FALSE(PathExists(gone)) << gone;

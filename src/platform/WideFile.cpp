@@ -1,0 +1,148 @@
+#include "WideFile.h"
+#include <winternl.h>
+
+namespace
+{
+// The file-information classes of NtSetInformationFile that every NT has;
+// SetFileInformationByHandle came only with Windows Vista.
+const ULONG kFileBasicInformation = 4;
+const ULONG kFileDispositionInformation = 13;
+
+struct TFileBasicInformation
+{
+  LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime;
+  ULONG FileAttributes;
+};
+
+using NtSetInformationFileFn = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, PVOID, ULONG, ULONG);
+using GetFinalPathNameByHandleWFn = DWORD(WINAPI *)(HANDLE, LPWSTR, DWORD, DWORD);
+
+bool SetInformation(HANDLE handle, void *data, ULONG size, ULONG informationClass)
+{
+  static const auto set = reinterpret_cast<NtSetInformationFileFn>(
+      reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
+  if (!set)
+  {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return false;
+  }
+  IO_STATUS_BLOCK status = {};
+  const LONG result = set(handle, &status, data, size, informationClass);
+  if (result < 0)
+  {
+    // STATUS_CANNOT_DELETE (read-only), STATUS_ACCESS_DENIED and the rest:
+    // what a caller does with any of them is the same.
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return true;
+}
+} // namespace
+
+std::wstring LiteralPath(const std::wstring &path)
+{
+  if (path.compare(0, 4, L"\\\\?\\") == 0)
+    return path;
+  if (path.compare(0, 2, L"\\\\") == 0)
+    return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+bool CWideFind::FindFirst(const std::wstring &pattern, WIN32_FIND_DATAW &data)
+{
+  Close();
+  _handle = ::FindFirstFileW(pattern.c_str(), &data);
+  return _handle != INVALID_HANDLE_VALUE;
+}
+
+bool CWideFind::FindNext(WIN32_FIND_DATAW &data)
+{
+  return _handle != INVALID_HANDLE_VALUE && ::FindNextFileW(_handle, &data) != FALSE;
+}
+
+bool CWideFind::Close()
+{
+  if (_handle == INVALID_HANDLE_VALUE)
+    return true;
+  const BOOL ok = ::FindClose(_handle);
+  _handle = INVALID_HANDLE_VALUE;
+  return ok != FALSE;
+}
+
+bool CWideFile::Open(const std::wstring &literalPath, bool folders, bool readOnly)
+{
+  _handle.Attach(::CreateFileW(literalPath.c_str(), GENERIC_READ | (readOnly ? 0 : DELETE | FILE_WRITE_ATTRIBUTES),
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | (folders ? FILE_FLAG_BACKUP_SEMANTICS : 0),
+                               nullptr));
+  return _handle.IsValid();
+}
+
+bool CWideFile::Information(BY_HANDLE_FILE_INFORMATION &info) const
+{
+  return ::GetFileInformationByHandle(_handle.Get(), &info) != FALSE;
+}
+
+bool CWideFile::FinalPath(std::wstring &path) const
+{
+  static const auto final = reinterpret_cast<GetFinalPathNameByHandleWFn>(reinterpret_cast<void *>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW")));
+  if (!final)
+    return false;
+  std::wstring buffer(MAX_PATH, L'\0');
+  DWORD length = final(_handle.Get(), &buffer[0], static_cast<DWORD>(buffer.size()), 0);
+  if (length >= buffer.size())
+  {
+    buffer.assign(length + 1, L'\0');
+    length = final(_handle.Get(), &buffer[0], static_cast<DWORD>(buffer.size()), 0);
+  }
+  if (length == 0 || length >= buffer.size())
+    return false;
+  buffer.resize(length);
+  if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+    buffer = L"\\\\" + buffer.substr(8);
+  else if (buffer.compare(0, 4, L"\\\\?\\") == 0)
+    buffer.erase(0, 4);
+  path = buffer;
+  return true;
+}
+
+bool CWideFile::ReadAll(std::vector<char> &content, size_t limit)
+{
+  std::vector<char> data;
+  const DWORD chunk = 64 * 1024;
+  std::vector<char> buffer(chunk);
+  LARGE_INTEGER start = {};
+  if (!::SetFilePointerEx(_handle.Get(), start, nullptr, FILE_BEGIN))
+    return false;
+  for (;;)
+  {
+    DWORD got = 0;
+    if (!::ReadFile(_handle.Get(), buffer.data(), chunk, &got, nullptr))
+      return false;
+    if (got == 0)
+      break;
+    // The file may grow while it is read.
+    if (data.size() + got > limit)
+    {
+      ::SetLastError(ERROR_FILE_TOO_LARGE);
+      return false;
+    }
+    data.insert(data.end(), buffer.begin(), buffer.begin() + got);
+  }
+  content.swap(data);
+  return true;
+}
+
+bool CWideFile::SetAttributes(DWORD attributes)
+{
+  TFileBasicInformation basic = {};
+  basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return SetInformation(_handle.Get(), &basic, sizeof(basic), kFileBasicInformation);
+}
+
+bool CWideFile::MarkForDeletion()
+{
+  BOOLEAN remove = TRUE;
+  return SetInformation(_handle.Get(), &remove, sizeof(remove), kFileDispositionInformation);
+}
