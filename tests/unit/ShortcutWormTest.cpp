@@ -81,6 +81,8 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
       {"a plain command prompt", MakeShortcut(cmd, "", "E:\\"), {}},
       {"cmd naming a hidden file through another folder", MakeShortcut(cmd, "/c start ..\\x.vbs"), {}},
       {"cmd naming it through a variable", MakeShortcut(cmd, "/c start %TEMP%\\x.vbs"), {}},
+      {"cmd naming it through a stream", MakeShortcut(cmd, "/c start x.vbs::$DATA"), {}},
+      {"cmd naming it by its short name", MakeShortcut(cmd, "/c start ~$W~1.DLL"), {}},
       {"cmd in a working folder off the drive", MakeShortcut(cmd, "/c start x.vbs", "C:\\Windows"), {}},
       {"the hidden folder itself", MakeShortcut("E:\\Photos"), {}},
       {"not a whole shortcut", MakeShortcut(cmd, "/c start x.vbs").substr(0, 120), {}},
