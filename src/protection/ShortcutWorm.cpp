@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <algorithm>
 #include <cctype>
-#include "DriveInspection.h"
 #include "../platform/ErrorModeScope.h"
 #include "../platform/FileFind.h"
 #include "../platform/PathText.h"
