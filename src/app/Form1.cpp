@@ -551,7 +551,7 @@ LRESULT TForm1::WMQueryEndSession()
 void TForm1::WMEndSession(bool ending)
 {
   if (ending)
-    _program.SaveAtSessionEnd();
+    _program.EndSession();
 }
 
 void TForm1::WMUserQuit()

@@ -139,21 +139,32 @@ void TProgram::SaveSettings(HWND askedFrom)
   ::MessageBoxA(askedFrom, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
 
-void TProgram::SaveAtSessionEnd()
+void TProgram::EndSession()
 {
+  // Windows may end the process after this without WM_DESTROY: no copy or
+  // Origin.txt line may be left half written, and what was done is logged.
+  StopDriveWork();
   if (_skipSave || _savedAtSessionEnd)
     return;
   SaveSettings();
   _savedAtSessionEnd = true;
 }
 
-void TProgram::End()
+void TProgram::StopDriveWork()
 {
   // A drive that does not answer never holds up the end; only a copy being
   // written into the quarantine is waited for.
   _reporter.Stop();
-  if (_driveWork)
-    _driveWork->Abandon();
+  if (!_driveWork)
+    return;
+  _driveWork->Abandon();
+  // Finished checks whose note the window did not get to: logged, no box.
+  DeliverInspections();
+}
+
+void TProgram::End()
+{
+  StopDriveWork();
   if (!_skipSave && !_savedAtSessionEnd)
     SaveSettings();
   _mutex.Close();

@@ -64,13 +64,15 @@ public:
   // user asked for it there; the settings stay in memory for the next save.
   void SaveSettings(HWND askedFrom = nullptr);
   // The session ends: the process may go without the window ever being
-  // destroyed, so the settings are saved now, once.
-  void SaveAtSessionEnd();
+  // destroyed, so the drive work stops as at the end (the write gate closed,
+  // finished checks logged) and the settings are saved now, once.
+  void EndSession();
   // The main window is being destroyed: no box any more, drives left to
   // their workers, the settings saved, the mutex and the log closed.
   void End();
 
 private:
+  void StopDriveWork();
   const TProgramSeams _seams;
   AppPaths _paths;
   CHandle _mutex;

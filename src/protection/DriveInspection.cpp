@@ -210,7 +210,7 @@ static std::string InspectAutorun(const std::string &root, const TSettings &sett
 }
 
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder,
-                               CWriteGate *ownWrites, RegistryDenyHook deny)
+                               CWriteGate *ownWrites, RegistryDenyHook deny, TQuarantineLedger *ledger)
 {
   TInspectionResult result;
   // An empty path would make the search, and the deletions, relative to the
@@ -218,7 +218,7 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
   if (root.empty())
     return result;
   const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
-  TQuarantine quarantine(quarantineFolder, root, ownWrites);
+  TQuarantine quarantine(quarantineFolder, root, ownWrites, ledger);
   result.Report = InspectAutorun(root, settings, flags, quarantine, deny, result);
 
   if (!flags.RepairShortcuts)

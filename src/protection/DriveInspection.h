@@ -69,8 +69,9 @@ struct TInspectionResult
 // gets the actions its drive kind's flags select. Shortcut-worm damage is
 // repaired when they ask for that; its sections join the same report. With a
 // `quarantineFolder`, every file is copied there before it is deleted (see
-// TQuarantine); those copies pass `ownWrites` when one is given. `deny` is the registry seam of
-// the menu-cache cleanup.
+// TQuarantine); those copies pass `ownWrites` when one is given and are
+// counted in `ledger`, the count shared with the checks beside this one.
+// `deny` is the registry seam of the menu-cache cleanup.
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings,
                                const std::string &quarantineFolder = {}, CWriteGate *ownWrites = nullptr,
-                               RegistryDenyHook deny = nullptr);
+                               RegistryDenyHook deny = nullptr, TQuarantineLedger *ledger = nullptr);

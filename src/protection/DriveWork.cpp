@@ -23,6 +23,17 @@ struct TDriveWork::TState
   // Guarded by Section: the waiting checks of each drive that has a thread.
   std::map<std::string, std::deque<TDriveJob>> Lanes;
   std::deque<TInspectionResult> Outbox;
+  // One count per quarantine folder for all checks (made on first use).
+  std::map<std::string, std::shared_ptr<TQuarantineLedger>> Ledgers;
+
+  std::shared_ptr<TQuarantineLedger> LedgerOf(const std::string &folder)
+  {
+    CLock lock(Section);
+    std::shared_ptr<TQuarantineLedger> &ledger = Ledgers[folder];
+    if (!ledger)
+      ledger = std::make_shared<TQuarantineLedger>(folder);
+    return ledger;
+  }
   size_t Pending = 0;
   bool Abandoned = false;
 
@@ -51,7 +62,8 @@ struct TDriveWork::TState
       TInspectionResult result;
       const bool checked = !job.OnlyIfReadable || VolumeIsReadable(job.Root);
       if (checked)
-        result = InspectDrive(job.Root, job.Settings, job.QuarantineFolder, &OwnWrites, job.RegistryDeny);
+        result = InspectDrive(job.Root, job.Settings, job.QuarantineFolder, &OwnWrites, job.RegistryDeny,
+                              LedgerOf(job.QuarantineFolder).get());
       CLock lock(Section);
       --Pending;
       counted = true;
@@ -163,7 +175,6 @@ bool TDriveWork::Abandon(unsigned long waitMs)
       for (const auto &lane : _state->Lanes)
         _state->Pending -= lane.second.size();
       _state->Lanes.clear();
-      _state->Outbox.clear();
     }
   }
   return _state->OwnWrites.Close(waitMs);

@@ -42,11 +42,12 @@ public:
   bool TakeResult(TInspectionResult &result);
   // Checks submitted whose result has not yet been put into the outbox.
   size_t Pending() const;
-  // Drops the checks still waiting and the results not taken, takes no
-  // further result, and waits up to
-  // `waitMs` for a write into the program's own files that is under way;
-  // none starts afterwards. A thread still waiting on a drive is left to the
-  // end of the process. True when no such write was still under way.
+  // Drops the checks still waiting, takes no further result, and waits up
+  // to `waitMs` for a write into the program's own files that is under way;
+  // none starts afterwards. The results already in the outbox stay there for
+  // TakeResult: what a finished check deleted is still to be logged. A
+  // thread still waiting on a drive is left to the end of the process. True
+  // when no such write was still under way.
   bool Abandon(unsigned long waitMs = 2000);
 
   struct TState;

@@ -107,9 +107,133 @@ std::string AttributeLetters(DWORD attributes)
   return letters.empty() ? "-" : letters;
 }
 
-TQuarantine::TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate)
-    : _folder(folder), _root(root), _gate(gate)
+void TQuarantineLedger::Load()
 {
+  if (_loaded)
+    return;
+  _loaded = true;
+  ::CreateDirectoryA(_folder.c_str(), nullptr);
+  CFindFile find;
+  WIN32_FIND_DATAA data;
+  for (bool found = find.FindFirst((_folder + "*").c_str(), data); found; found = find.FindNext(data))
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsQuarantineFolderName(data.cFileName))
+    {
+      const unsigned long long bytes = BytesIn(_folder + data.cFileName + "\\");
+      _folders.push_back(TFolder{data.cFileName, bytes, false});
+      _bytes += bytes;
+    }
+  std::sort(_folders.begin(), _folders.end(), [](const TFolder &a, const TFolder &b) { return a.Name < b.Name; });
+}
+
+bool TQuarantineLedger::RemoveOldestUnused()
+{
+  for (auto folder = _folders.begin(); folder != _folders.end(); ++folder)
+    if (!folder->InUse)
+    {
+      // A folder that refuses removal still leaves the count, or this would
+      // never end; the bound then holds again once it can be removed.
+      RemoveFolder(_folder + folder->Name + "\\");
+      _bytes -= std::min(_bytes, folder->Bytes);
+      _folders.erase(folder);
+      return true;
+    }
+  return false;
+}
+
+TQuarantineLedger::TFolder *TQuarantineLedger::Find(const std::string &path)
+{
+  for (TFolder &folder : _folders)
+    if (_folder + folder.Name + "\\" == path)
+      return &folder;
+  return nullptr;
+}
+
+std::string TQuarantineLedger::StartFolder(const std::string &name)
+{
+  CLock lock(_section);
+  Load();
+  while (_folders.size() >= QuarantineFolderLimit && RemoveOldestUnused())
+  {
+  }
+  // Two inspections of one drive can fall into the same second.
+  for (int n = 1; n < 100; ++n)
+  {
+    const std::string candidate = name + (n == 1 ? "" : " (" + std::to_string(n) + ")");
+    if (::CreateDirectoryA((_folder + candidate).c_str(), nullptr))
+    {
+      TFolder folder{candidate, 0, true};
+      _folders.insert(std::upper_bound(_folders.begin(), _folders.end(), folder,
+                                       [](const TFolder &a, const TFolder &b) { return a.Name < b.Name; }),
+                      folder);
+      return _folder + candidate + "\\";
+    }
+    if (::GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
+  }
+  return std::string();
+}
+
+void TQuarantineLedger::Release(const std::string &path)
+{
+  CLock lock(_section);
+  if (TFolder *folder = Find(path))
+    folder->InUse = false;
+}
+
+bool TQuarantineLedger::Reserve(const std::string &path, unsigned long long bytes, bool mayEvict)
+{
+  CLock lock(_section);
+  Load();
+  while (mayEvict && _bytes + bytes > QuarantineTotalLimit && RemoveOldestUnused())
+  {
+  }
+  if (_bytes + bytes > QuarantineTotalLimit)
+    return false;
+  _bytes += bytes;
+  if (TFolder *folder = Find(path))
+    folder->Bytes += bytes;
+  return true;
+}
+
+void TQuarantineLedger::Adjust(const std::string &path, long long bytes)
+{
+  CLock lock(_section);
+  const unsigned long long magnitude = static_cast<unsigned long long>(bytes < 0 ? -bytes : bytes);
+  TFolder *folder = Find(path);
+  if (bytes < 0)
+  {
+    _bytes -= std::min(_bytes, magnitude);
+    if (folder)
+      folder->Bytes -= std::min(folder->Bytes, magnitude);
+    return;
+  }
+  _bytes += magnitude;
+  if (folder)
+    folder->Bytes += magnitude;
+}
+
+unsigned long long TQuarantineLedger::Bytes()
+{
+  CLock lock(_section);
+  Load();
+  return _bytes;
+}
+
+TQuarantine::TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate,
+                         TQuarantineLedger *ledger)
+    : _folder(folder), _root(root), _gate(gate), _ledger(ledger)
+{
+  if (!_ledger || _ledger->Folder() != folder)
+  {
+    _ownLedger.reset(new TQuarantineLedger(folder));
+    _ledger = _ownLedger.get();
+  }
+}
+
+TQuarantine::~TQuarantine()
+{
+  if (!_current.empty())
+    _ledger->Release(_current);
 }
 
 bool TQuarantine::Keep(TDriveFile &file, bool mayEvict)
@@ -166,61 +290,17 @@ bool TQuarantine::Open()
   if (_opened)
     return !_current.empty();
   _opened = true;
-  CWriteGatePass pass(_gate);
-  ::CreateDirectoryA(_folder.c_str(), nullptr);
-  {
-    CFindFile find;
-    WIN32_FIND_DATAA data;
-    for (bool found = find.FindFirst((_folder + "*").c_str(), data); found; found = find.FindNext(data))
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsQuarantineFolderName(data.cFileName))
-      {
-        const unsigned long long bytes = BytesIn(_folder + data.cFileName + "\\");
-        _old.push_back(OldFolder{data.cFileName, bytes});
-        _bytes += bytes;
-      }
-  }
-  // The names begin with the time, so their order is the order of age.
-  std::sort(_old.begin(), _old.end(), [](const OldFolder &a, const OldFolder &b) { return a.Name < b.Name; });
-  while (_old.size() >= QuarantineFolderLimit)
-    RemoveOldest();
-
   SYSTEMTIME now;
   ::GetLocalTime(&now);
-  const std::string name = QuarantineFolderName(now, _root);
-  // Two inspections of one drive can fall into the same second.
-  for (int n = 1; n < 100; ++n)
-  {
-    const std::string candidate = _folder + name + (n == 1 ? "" : " (" + std::to_string(n) + ")") + "\\";
-    if (::CreateDirectoryA(candidate.c_str(), nullptr))
-    {
-      _current = candidate;
-      return true;
-    }
-    if (::GetLastError() != ERROR_ALREADY_EXISTS)
-      break;
-  }
-  return false;
-}
-
-void TQuarantine::RemoveOldest()
-{
-  // A folder that refuses removal still leaves the count, or this would
-  // never end; the bound then holds again once it can be removed.
-  RemoveFolder(_folder + _old.front().Name + "\\");
-  _bytes -= std::min(_bytes, _old.front().Bytes);
-  _old.erase(_old.begin());
-}
-
-bool TQuarantine::MakeRoomFor(unsigned long long bytes, bool mayEvict)
-{
-  while (mayEvict && _bytes + bytes > QuarantineTotalLimit && !_old.empty())
-    RemoveOldest();
-  return _bytes + bytes <= QuarantineTotalLimit;
+  CWriteGatePass pass(_gate);
+  _current = _ledger->StartFolder(QuarantineFolderName(now, _root));
+  return !_current.empty();
 }
 
 std::string TQuarantine::CopyOf(TDriveFile &file, bool mayEvict)
 {
-  if (file.Size() > QuarantineFileLimit)
+  const unsigned long long size = file.Size();
+  if (size > QuarantineFileLimit)
     return _whyNotKept = NotKept("larger than 16 MiB"), std::string();
   // The copy's name is the original's where it can stand as one; a character
   // the code page has no form for, or that no name may hold, becomes '_'.
@@ -228,17 +308,22 @@ std::string TQuarantine::CopyOf(TDriveFile &file, bool mayEvict)
   std::string base;
   for (char c : shown)
     base += static_cast<unsigned char>(c) < 32 || std::string("\\/:*?\"<>|").find(c) != std::string::npos ? '_' : c;
-  if (!MakeRoomFor(file.Size(), mayEvict))
-    return _whyNotKept = NotKept("quarantine full"), std::string();
+  {
+    CWriteGatePass pass(_gate);
+    if (!_ledger->Reserve(_current, size, mayEvict))
+      return _whyNotKept = NotKept("quarantine full"), std::string();
+  }
+  // Read outside the gate: a drive that stalls never holds it.
   std::vector<char> content;
-  if (!file.ReadAll(content, QuarantineFileLimit))
+  if (!file.ReadAll(content, size))
   {
     const DWORD error = ::GetLastError();
-    return _whyNotKept = error == ERROR_FILE_TOO_LARGE ? NotKept("larger than 16 MiB") : NotKept("cannot be read", error),
+    _ledger->Adjust(_current, -static_cast<long long>(size));
+    return _whyNotKept = error == ERROR_FILE_TOO_LARGE ? NotKept("changed while it was read")
+                                                       : NotKept("cannot be read", error),
            std::string();
   }
-  if (!MakeRoomFor(content.size(), mayEvict))
-    return _whyNotKept = NotKept("quarantine full"), std::string();
+  _ledger->Adjust(_current, static_cast<long long>(content.size()) - static_cast<long long>(size));
 
   CWriteGatePass pass(_gate);
   // Two files of one name (from two folders of the drive) get two copies.
@@ -247,13 +332,14 @@ std::string TQuarantine::CopyOf(TDriveFile &file, bool mayEvict)
     const std::string name = base + (n == 1 ? "" : " (" + std::to_string(n) + ")") + kCopyExtension;
     const std::string target = _current + name;
     if (target.size() >= MAX_PATH)
-      return _whyNotKept = NotKept("name too long"), std::string();
+      break;
     CFile copy;
     if (!copy.Open(target.c_str(), GENERIC_WRITE, 0, CREATE_NEW))
     {
       const DWORD error = ::GetLastError();
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         continue;
+      _ledger->Adjust(_current, -static_cast<long long>(content.size()));
       return _whyNotKept = NotKept("cannot be written", error), std::string();
     }
     if (!(content.empty() || copy.WriteAll(content.data(), static_cast<DWORD>(content.size()))) || !copy.Close())
@@ -261,12 +347,13 @@ std::string TQuarantine::CopyOf(TDriveFile &file, bool mayEvict)
       const DWORD error = ::GetLastError();
       copy.Close();
       ::DeleteFileA(target.c_str());
+      _ledger->Adjust(_current, -static_cast<long long>(content.size()));
       return _whyNotKept = NotKept("cannot be written", error), std::string();
     }
-    _bytes += content.size();
     return name;
   }
-  return _whyNotKept = NotKept("cannot be written", ERROR_FILE_EXISTS), std::string();
+  _ledger->Adjust(_current, -static_cast<long long>(content.size()));
+  return _whyNotKept = NotKept("name too long"), std::string();
 }
 
 void TQuarantine::AddOrigin(const std::string &line)
@@ -283,7 +370,7 @@ void TQuarantine::AddOrigin(const std::string &line)
   }
   if (_origin.WriteAll(text.data(), static_cast<DWORD>(text.size())))
   {
-    _bytes += text.size();
+    _ledger->Adjust(_current, static_cast<long long>(text.size()));
     _originEnd += text.size();
   }
   else

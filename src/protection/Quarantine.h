@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <memory>
 #include <vector>
+#include "../platform/CriticalSection.h"
 #include "../platform/File.h"
 #include "../platform/NonCopyable.h"
 #include "../platform/WriteGate.h"
@@ -25,6 +27,50 @@ bool IsQuarantineFolderName(const std::string &name);
 // "RHSA" letters of the attributes set, "-" for none of them.
 std::string AttributeLetters(DWORD attributes);
 
+// The quarantine's one count, shared by every check of the process: its
+// sub-folders, oldest first, and the bytes each holds. Checks side by side
+// count and make room through it, so the bounds hold for all of them
+// together, and a sub-folder that a check still writes is never removed to
+// make room. Every call may come from any thread; those that remove or make
+// folders are made while the caller holds its write gate.
+class TQuarantineLedger : CNonCopyable
+{
+public:
+  explicit TQuarantineLedger(const std::string &folder) : _folder(folder) {}
+  const std::string &Folder() const { return _folder; }
+  // Makes a new sub-folder named `name` (or "name (2)" and so on), first
+  // removing the oldest ones beyond QuarantineFolderLimit; it is in use until
+  // Release. Its full path with a backslash, or empty when none could be made.
+  std::string StartFolder(const std::string &name);
+  void Release(const std::string &path);
+  // Counts `bytes` more for the sub-folder `path`, removing the oldest
+  // sub-folders not in use first when `mayEvict` and they do not fit;
+  // false, with nothing counted, when they still do not fit.
+  bool Reserve(const std::string &path, unsigned long long bytes, bool mayEvict);
+  // Takes back what was reserved and not written; counts what was written
+  // without a reservation.
+  void Adjust(const std::string &path, long long bytes);
+  // The bytes counted in all sub-folders.
+  unsigned long long Bytes();
+
+private:
+  struct TFolder
+  {
+    std::string Name;
+    unsigned long long Bytes;
+    bool InUse;
+  };
+  void Load();
+  bool RemoveOldestUnused();
+  TFolder *Find(const std::string &path);
+
+  CCriticalSection _section;
+  const std::string _folder;
+  bool _loaded = false;
+  std::vector<TFolder> _folders; // oldest first: the names begin with the time
+  unsigned long long _bytes = 0;
+};
+
 class TQuarantine : CNonCopyable
 {
 public:
@@ -32,7 +78,11 @@ public:
   // nothing. Nothing is created until the first Keep. Every write into the
   // folder passes `gate` when one is given; a file is read whole before its
   // copy is written, so a drive that stalls never holds the gate.
-  TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate = nullptr);
+  // `ledger`, when given, is the count shared with the other checks of its
+  // folder; without one the quarantine counts alone.
+  TQuarantine(const std::string &folder, const std::string &root, CWriteGate *gate = nullptr,
+              TQuarantineLedger *ledger = nullptr);
+  ~TQuarantine();
   // Copies the opened file and lists it in Origin.txt, or lists why it was
   // not kept. True when a copy of it is there, made now or earlier in this
   // inspection, or when no copies are kept (no folder given). `mayEvict` lets older sub-folders go to make room within the
@@ -45,16 +95,7 @@ public:
   void NoteAttributes(const std::string &path, DWORD before, DWORD after);
 
 private:
-  struct OldFolder
-  {
-    std::string Name;
-    unsigned long long Bytes;
-  };
   bool Open();
-  // Removes the oldest sub-folders until `bytes` more fit; false when even
-  // that is not enough.
-  bool MakeRoomFor(unsigned long long bytes, bool mayEvict);
-  void RemoveOldest();
   // The copy's name in the sub-folder, or empty with _whyNotKept set.
   std::string CopyOf(TDriveFile &file, bool mayEvict);
   void AddOrigin(const std::string &line);
@@ -62,10 +103,10 @@ private:
   std::string _folder;
   std::string _root;
   CWriteGate *_gate;
+  std::unique_ptr<TQuarantineLedger> _ownLedger;
+  TQuarantineLedger *_ledger;
   bool _opened = false; // the sub-folder was tried; _current is empty when it failed
   std::string _current; // the sub-folder, with a backslash
-  std::vector<OldFolder> _old; // oldest first
-  unsigned long long _bytes = 0; // in the whole quarantine
   std::vector<std::pair<unsigned long long, DWORD>> _kept; // file index and volume of each copy
   std::string _whyNotKept;
   CFile _origin; // Origin.txt of _current, once a line went in

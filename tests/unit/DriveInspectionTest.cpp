@@ -307,6 +307,46 @@ TEST(DriveInspectionQuarantine, NamesAndTheSizeBound)
   ::DeleteFileA("E:\\Autorun.bin");
 }
 
+// Checks side by side count in one ledger: together they stay within the
+// bound, and the one that finds no room never removes the folder the other
+// still writes.
+TEST(DriveInspectionQuarantine, ChecksSideBySideShareOneBound)
+{
+  const std::string q = "C:\\tests\\SharedQuarantine\\";
+  for (int i = 0; i < 5; ++i)
+    ASSERT_TRUE(MakeSparseFile("E:\\Autorun." + std::to_string(i), 15ll << 20));
+  TQuarantineLedger ledger(q);
+  TQuarantine first(q, "E:\\", nullptr, &ledger), second(q, "G:\\", nullptr, &ledger);
+  std::vector<bool> kept;
+  for (int i = 0; i < 5; ++i)
+  {
+    TDriveFile file;
+    ASSERT_TRUE(file.Open("E:\\", L"Autorun." + std::to_wstring(i)));
+    kept.push_back((i < 3 ? first : second).Keep(file));
+  }
+  EXPECT_EQ(kept, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_EQ(second.WhyNotKept(), "not kept: quarantine full");
+  EXPECT_LE(ledger.Bytes(), QuarantineTotalLimit);
+  unsigned long long onDisk = 0;
+  CFindFile find;
+  WIN32_FIND_DATAA data;
+  for (bool found = find.FindFirst((q + "20*").c_str(), data); found; found = find.FindNext(data))
+  {
+    const std::string folder = q + data.cFileName + "\\";
+    CFindFile inside;
+    WIN32_FIND_DATAA file;
+    for (bool more = inside.FindFirst((folder + "*.quarantined").c_str(), file); more; more = inside.FindNext(file))
+      onDisk += file.nFileSizeLow;
+    EmptyFolder(folder);
+    ::RemoveDirectoryA(folder.c_str());
+  }
+  EXPECT_EQ(onDisk, 60ull << 20);
+  EmptyFolder(q);
+  ::RemoveDirectoryA(q.c_str());
+  for (int i = 0; i < 5; ++i)
+    ::DeleteFileA(("E:\\Autorun." + std::to_string(i)).c_str());
+}
+
 // Another handle open with delete sharing: the system accepts the deletion, but
 // the name stays until that handle is closed, so the file is not gone.
 TEST_F(DriveInspectionTest, ADeletionLeftPendingIsReportedAsFailed)

@@ -8,6 +8,7 @@
 #include <memory>
 #include "ProtectionTestSupport.h"
 #include "app/Form1.h"
+#include "common/Messages.h"
 #include "app/Program.h"
 #include "app/ProductInfo.h"
 #include "app/Windowtools.h"
@@ -79,7 +80,7 @@ protected:
   }
   void TearDown() override
   {
-    const std::string log = program->Paths().LogPath;
+    const std::string log = ResolveAppPaths(ProgramFilePath()).LogPath;
     program.reset();
     DropQueuedMessages();
     ::DeleteFileA(UserIniPath().c_str());
@@ -264,4 +265,44 @@ TEST(MainWindow, OuterSizeFollowsThePlatformsDialogFrame)
   AdjustFormSize(bsNone, params, Frames4);
   AdjustFormSize(bsSizeable, params, Frames4);
   EXPECT_EQ(params.Width, 432);
+}
+
+// A check that finished while nobody took its result (the note that it is
+// ready still queued) is logged when the session ends, where Windows may end
+// the process without destroying the window and the gate to the program's
+// own files closes, and likewise at the end of the program.
+TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
+{
+  const std::string entry =
+      FormatText(LoadMessage(IDS_AUTORUN_FOUND), {"E:\\"}) + "\r\n\r\nE:\\Autorun.inf file was deleted";
+  const auto checkWithoutTakingIt = [&] {
+    program->Settings().Flags[dkRemovable] = BehaviourFlags{false, false, true, false};
+    ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\n"));
+    program->InspectRoot("E:\\");
+    for (int i = 0; i < 1000 && program->DriveChecksPending() > 0; ++i)
+      ::Sleep(10);
+    ASSERT_EQ(program->DriveChecksPending(), 0u);
+  };
+
+  size_t before = Logged().size();
+  checkWithoutTakingIt();
+  EXPECT_EQ(Logged().size(), before);
+  ::SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
+  std::vector<std::string> logged = Logged();
+  ASSERT_EQ(logged.size(), before + 1);
+  EXPECT_EQ(logged.back(), entry);
+
+  program.reset();
+  DropQueuedMessages();
+  program.reset(new TProgram(TProgramSeams()));
+  ASSERT_TRUE(program->Start());
+  form = program->MainWindow();
+  ASSERT_TRUE(PumpUntil([&] { return program->DriveChecksPending() == 0; }));
+  before = Logged().size();
+  checkWithoutTakingIt();
+  const std::string log = program->Paths().LogPath;
+  program.reset();
+  logged = LogMessages(ReadBytes(log));
+  ASSERT_EQ(logged.size(), before + 1);
+  EXPECT_EQ(logged.back(), entry);
 }
