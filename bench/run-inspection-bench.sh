@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Times one drive inspection against the bare system calls, under Wine, in a
 # prefix of its own with E: a removable drive on a folder inside it, and D: a
-# network drive whose every call waits STALL seconds (default 2; a FUSE file
-# system, as a server that is gone).
+# network drive whose every read of a file's data waits STALL seconds
+# (default 2; a FUSE file system, as a server that is gone). Only the reads:
+# under Wine a stalled open or folder listing holds up every thread of the
+# prefix at once (its server has one thread), which on Windows holds up only
+# the thread that made the call.
 # usage: bench/run-inspection-bench.sh
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +19,7 @@ mv_new_prefix "$build/wine/template" "$prefix"
 stalled="$prefix/drives/stalled"
 export WINEPREFIX="$prefix"
 trap 'mv_stalled_fs_end "$stalled"; mv_kill_prefix "$prefix"' EXIT
-mv_stalled_fs "$stalled" "${STALL:-2}" inspection_bench
+mv_stalled_fs "$stalled" "${STALL:-2}" inspection_bench reads
 mv_map_drive "$prefix" d network "$stalled"
 mv_map_drive "$prefix" e floppy
 mkdir -p "$prefix/drive_c/bench"

@@ -110,15 +110,16 @@ mv_win_path() {
   printf 'C:\\%s' "${rel//\//\\}"
 }
 
-# mv_stalled_fs DIR SECONDS [PROGRAM]: mounts, in the background, a file
+# mv_stalled_fs DIR SECONDS [PROGRAM] [reads]: mounts, in the background, a file
 # system on DIR (made if missing) on which PROGRAM (default Mervane) waits
-# SECONDS for every open and read of a file (tests/e2e/stallfs.py);
+# SECONDS for every open and read of a file, or with "reads" for every read
+# of a file's data only (tests/e2e/stallfs.py);
 # MV_STALLED_PID is its process. Fails when it has not mounted within 10 s.
 mv_stalled_fs() {
   local here i
   here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
   mkdir -p "$1"
-  /usr/bin/python3 "$here/../tests/e2e/stallfs.py" "$1" "$2" "${3:-Mervane}" >"$1.log" 2>&1 </dev/null &
+  /usr/bin/python3 "$here/../tests/e2e/stallfs.py" "$1" "$2" "${3:-Mervane}" ${4:+"$4"} >"$1.log" 2>&1 </dev/null &
   MV_STALLED_PID=$!
   disown "$MV_STALLED_PID" 2>/dev/null || true
   for ((i = 0; i < 100; i++)); do

@@ -16,6 +16,31 @@ std::wstring WithBackslash(const std::wstring &folder)
   return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
 }
 
+// The path the system gives for the root itself, with a backslash. One
+// check asks it for every file it touches: the last answer is kept for its
+// thread a moment, as a root does not move within one check.
+bool RootFinalPath(const std::wstring &root, std::wstring &final)
+{
+  struct TCached
+  {
+    std::wstring Root, Final;
+    DWORD At = 0;
+  };
+  thread_local TCached cached;
+  const DWORD now = ::GetTickCount();
+  if (!cached.Root.empty() && cached.Root == root && now - cached.At < 2000)
+  {
+    final = cached.Final;
+    return true;
+  }
+  CWideFile folder;
+  if (!folder.Open(LiteralPath(root), true, true) || !folder.FinalPath(final))
+    return false;
+  final = WithBackslash(final);
+  cached = TCached{root, final, now};
+  return true;
+}
+
 std::vector<std::wstring> PartsOf(const std::wstring &relative)
 {
   std::vector<std::wstring> parts;
@@ -106,18 +131,18 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
     if (IsDeviceName(part))
       return Refuse("a device name");
     path += part;
-    // Each folder on the way, and the entry itself, as itself: not through a link.
+    // Each folder on the way as itself, not through a link; the entry itself
+    // is checked on its handle below.
+    if (i + 1 == parts.size())
+      break;
     const DWORD attributes = ::GetFileAttributesW(LiteralPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
       return Refuse("cannot be opened");
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
       return Refuse("a link or junction");
-    if (i + 1 < parts.size())
-    {
-      if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Refuse("cannot be opened");
-      path += L'\\';
-    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return Refuse("cannot be opened");
+    path += L'\\';
   }
   _literal = LiteralPath(path);
   // Read-only media, and files another program holds without sharing their
@@ -140,11 +165,8 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
   // drive (reached as \\server\share) or a shared folder that is itself a
   // link compares with what the system says of its files.
   std::wstring final, rootFinal;
-  CWideFile rootFolder;
   if (_file.FinalPath(final) &&
-      !SameWideIgnoreCase(final, rootFolder.Open(LiteralPath(wideRoot), true) && rootFolder.FinalPath(rootFinal)
-                                     ? WithBackslash(rootFinal) + relative
-                                     : path))
+      !SameWideIgnoreCase(final, RootFinalPath(wideRoot, rootFinal) ? rootFinal + relative : path))
     return Refuse("outside the drive");
   return true;
 }
@@ -152,6 +174,12 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
 unsigned long long TDriveFile::Size() const
 {
   return (static_cast<unsigned long long>(_info.nFileSizeHigh) << 32) | _info.nFileSizeLow;
+}
+
+unsigned long long TDriveFile::Index() const
+{
+  unsigned long long index = 0;
+  return _file.Index(index) ? index : 0;
 }
 
 bool TDriveFile::SetAttributes(DWORD attributes)

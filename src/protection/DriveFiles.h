@@ -52,6 +52,8 @@ public:
   const std::string &Shown() const { return _shown; }
   const BY_HANDLE_FILE_INFORMATION &Info() const { return _info; }
   unsigned long long Size() const;
+  // The file's number on its volume; 0 when the system does not say.
+  unsigned long long Index() const;
   bool ReadAll(std::vector<char> &content, size_t limit) { return _file.ReadAll(content, limit); }
   // Sets the attributes, then reads them back; false when they did not take.
   bool SetAttributes(DWORD attributes);

@@ -245,10 +245,10 @@ bool TQuarantine::Keep(TDriveFile &file, bool mayEvict)
     if (_folder.empty())
       return true;
     const BY_HANDLE_FILE_INFORMATION &info = file.Info();
-    const auto identity = std::make_pair(
-        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, info.dwVolumeSerialNumber);
-    for (const auto &kept : _kept)
-      if (kept == identity)
+    // One inspection works on one drive: the file index tells its files apart.
+    const unsigned long long identity = file.Index();
+    for (const unsigned long long kept : _kept)
+      if (identity && kept == identity)
         return true;
     if (!Open())
     {

@@ -107,7 +107,7 @@ private:
   TQuarantineLedger *_ledger;
   bool _opened = false; // the sub-folder was tried; _current is empty when it failed
   std::string _current; // the sub-folder, with a backslash
-  std::vector<std::pair<unsigned long long, DWORD>> _kept; // file index and volume of each copy
+  std::vector<unsigned long long> _kept; // the file index of each file kept
   std::string _whyNotKept;
   CFile _origin; // Origin.txt of _current, once a line went in
   unsigned long long _originEnd = 0; // its size after the last whole line

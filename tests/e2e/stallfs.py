@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-# stallfs.py MOUNTPOINT SECONDS [PROGRAM]: a read-only file system holding
-# one Autorun.inf, on which the program under test (PROGRAM, default Mervane:
-# the start of its process name) waits SECONDS for every open and read of a
-# file, like a mapped drive whose server is gone. Runs in the foreground.
+# stallfs.py MOUNTPOINT SECONDS [PROGRAM] [reads]: a read-only file system
+# holding one Autorun.inf, on which the program under test (PROGRAM, default
+# Mervane: the start of its process name) waits SECONDS for every open and
+# read of a file, like a mapped drive whose server is gone; with "reads", for
+# the reads of a file's data only. Runs in the foreground.
 #
 # Only those calls wait, and only the program's own, because of how Wine
 # works: its server opens files for every program of the prefix in one
@@ -22,8 +23,9 @@ AUTORUN = b"[autorun]\r\nopen=stalled.exe\r\n"
 
 
 class Stalled(Operations):
-    def __init__(self, seconds, program):
+    def __init__(self, seconds, program, reads_only=False):
         self.seconds = seconds
+        self.reads_only = reads_only
         self.program = program[:15]  # the kernel keeps 15 characters of a name
         self.started = time.time()
 
@@ -47,7 +49,8 @@ class Stalled(Operations):
         return [".", "..", "Autorun.inf"]
 
     def open(self, path, flags):
-        self._stall()
+        if not self.reads_only:
+            self._stall()
         return 0
 
     def read(self, path, size, offset, fh):
@@ -61,5 +64,6 @@ class Stalled(Operations):
 
 if __name__ == "__main__":
     # Nothing cached, so that every call reaches the file system.
-    FUSE(Stalled(float(sys.argv[2]), sys.argv[3] if len(sys.argv) > 3 else "Mervane"), sys.argv[1], foreground=True, ro=True, nothreads=False,
+    FUSE(Stalled(float(sys.argv[2]), sys.argv[3] if len(sys.argv) > 3 else "Mervane",
+                 len(sys.argv) > 4 and sys.argv[4] == "reads"), sys.argv[1], foreground=True, ro=True, nothreads=False,
          attr_timeout=0, entry_timeout=0, negative_timeout=0)
