@@ -1,15 +1,15 @@
 #include "Program.h"
 #include "CrossThread.h"
 #include "../common/Messages.h"
-#include "../exceptions/Form2.h"
-#include "../exceptions/Form3.h"
+#include "../exceptions/DescriptionPrompt.h"
+#include "../exceptions/ExceptionsDialog.h"
 #include "../log/Logger.h"
 #include "../log/Report.h"
 #include "../platform/PathText.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveWork.h"
 #include "../settings/PolicyValues.h"
-#include "Form1.h"
+#include "MainWindow.h"
 #include "ProductInfo.h"
 
 namespace
@@ -33,7 +33,7 @@ void TProgram::Log(const std::string &text) const { ReportTo(_logger.get(), text
 bool TProgram::Start()
 {
   // 1. The window with its controls, hidden, centred for when it is first shown.
-  _mainWindow.reset(new TForm1(*this));
+  _mainWindow.reset(new TMainWindow(*this));
   if (!_mainWindow->Created())
     return false;
 
@@ -76,9 +76,9 @@ bool TProgram::Start()
   for (const std::string &root : PresentDriveRoots())
     InspectRoot(root, true);
 
-  _prompt.reset(new TForm3());
+  _prompt.reset(new TDescriptionPrompt());
   _prompt->SetErrorReporter(_report);
-  _exceptionsDialog.reset(new TForm2(*_prompt, _report));
+  _exceptionsDialog.reset(new TExceptionsDialog(*_prompt, _report));
   _exceptionsDialog->SetErrorReporter(_report);
   return true;
 }

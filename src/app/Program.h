@@ -10,9 +10,9 @@
 
 class TDriveWork;
 class TFileLogger;
-class TForm1;
-class TForm2;
-class TForm3;
+class TMainWindow;
+class TExceptionsDialog;
+class TDescriptionPrompt;
 
 // What tests put between the program and the platform, for conditions this
 // machine cannot make. The defaults are the platform's own calls.
@@ -41,7 +41,7 @@ public:
   void Run();
 
   // Null before Start() or when the window could not be made.
-  TForm1 *MainWindow() const { return _mainWindow.get(); }
+  TMainWindow *MainWindow() const { return _mainWindow.get(); }
   bool IsFirstInstance() const { return _firstInstance; }
   const AppPaths &Paths() const { return _paths; }
   const TProgramSeams &Seams() const { return _seams; }
@@ -83,8 +83,8 @@ private:
   // Nothing was loaded, so nothing may be saved over the user's file.
   bool _skipSave = true;
   bool _savedAtSessionEnd = false;
-  std::unique_ptr<TForm3> _prompt;
-  std::unique_ptr<TForm2> _exceptionsDialog;
+  std::unique_ptr<TDescriptionPrompt> _prompt;
+  std::unique_ptr<TExceptionsDialog> _exceptionsDialog;
   // Last: destroyed first, while everything its end uses still lives.
-  std::unique_ptr<TForm1> _mainWindow;
+  std::unique_ptr<TMainWindow> _mainWindow;
 };

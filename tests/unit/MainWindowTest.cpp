@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 #include "ProtectionTestSupport.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/Program.h"
 #include "app/ProductInfo.h"
 #include "app/Windowtools.h"
@@ -73,7 +73,7 @@ protected:
     seams.NotifyIcon = FixtureIcon;
     program.reset(new TProgram(seams));
     ASSERT_TRUE(program->Start());
-    form = program->MainWindow();
+    window = program->MainWindow();
     // The start-up scan runs on, beside the window; a case's files come after it.
     ASSERT_TRUE(PumpUntil([&] { return program->DriveChecksPending() == 0; }));
   }
@@ -90,7 +90,7 @@ protected:
   }
   std::vector<std::string> Logged() const { return LogMessages(ReadBytes(program->Paths().LogPath)); }
   std::unique_ptr<TProgram> program;
-  TForm1 *form = nullptr;
+  TMainWindow *window = nullptr;
 };
 }
 
@@ -190,7 +190,7 @@ TEST_F(MainWindowTest, WithoutATaskbarTheIconIsGivenUpOnceAfter121Tries)
   BoxWatcher watcher(WindowTitle());
   // The ticks of two minutes, sent at once; the window's own timer may add one.
   for (int tick = 0; tick < 121 && watcher.Seen() == 0; ++tick)
-    ::SendMessageA(form->Handle(), WM_TIMER, 1, 0);
+    ::SendMessageA(window->Handle(), WM_TIMER, 1, 0);
   ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
   const std::vector<std::string> boxes = watcher.Stop();
   const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
@@ -236,8 +236,8 @@ TEST(MainWindow, AUserListTooLongToReadCannotBeEditedAway)
   {
     TProgram program;
     ASSERT_TRUE(program.Start());
-    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()->Control(Button5)));
-    EXPECT_TRUE(::IsWindowEnabled(program.MainWindow()->Control(Button4)));
+    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()->Control(ExceptionsButton)));
+    EXPECT_TRUE(::IsWindowEnabled(program.MainWindow()->Control(DefaultValuesButton)));
   }
   DropQueuedMessages();
   ::DeleteFileA(ini.c_str());

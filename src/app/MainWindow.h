@@ -4,7 +4,7 @@
 #include "../platform/Controls.h"
 #include "../platform/Window.h"
 #include "../settings/Settings.h"
-#include "Form1Layout.h"
+#include "MainWindowLayout.h"
 
 // The main window's class, by which installers find a running Mervane.
 extern const char *const MainWindowClass;
@@ -18,13 +18,13 @@ class TStTrayIcon;
 // The main window: the settings' boxes, the tray icon and its menu, and the
 // shell's reports, which it hands to its program. The program starts it in
 // steps and is called back for everything beyond the window.
-class TForm1 : public CWindow
+class TMainWindow : public CWindow
 {
 public:
   // The window with its controls, at its monitor's dpi, hidden and centred, its tray icon not yet
   // in the notification area, and the shell reports it listens for.
-  explicit TForm1(TProgram &program);
-  ~TForm1() override;
+  explicit TMainWindow(TProgram &program);
+  ~TMainWindow() override;
 
   // False when the window itself could not be made: it is already gone.
   bool Created() const { return _hwnd != nullptr; }
@@ -41,9 +41,9 @@ public:
 
   // Sets a box from program code. A change of state runs the box's click
   // handler, as a click does; the handlers' suppression flags are for this.
-  void SetChecked(TForm1Control box, bool checked);
-  bool Checked(TForm1Control box) const;
-  HWND Control(TForm1Control id) const { return ::GetDlgItem(_hwnd, id); }
+  void SetChecked(TMainWindowControl box, bool checked);
+  bool Checked(TMainWindowControl box) const;
+  HWND Control(TMainWindowControl id) const { return ::GetDlgItem(_hwnd, id); }
 
 private:
   // The controls, their font and the window's icons at `dpi`.
@@ -52,8 +52,8 @@ private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void WMCommand(int id, int code);
 
-  void FormCloseQuery(bool &canClose);
-  void FormDestroy();
+  void CloseQuery(bool &canClose);
+  void WindowDestroyed();
   bool ConfirmQuit();
   LRESULT WMQueryEndSession();
   void WMEndSession(bool ending);
@@ -62,22 +62,22 @@ private:
   void WMDpiChanged(int dpi, LPARAM suggested);
 
   // Controls and menu items.
-  void ListBox1Click();
-  void CheckBox1Click();
-  void CheckBox3Click();
-  void CheckBox8Click();
-  void CheckBox12Click();
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
-  void Button4Click();
-  void Button5Click();
-  void Showwindow1Click();
-  void Quit1Click();
-  void Timer1Timer();
+  void DriveKindSelected();
+  void StartupBoxClicked();
+  void AutoPlayBoxClicked();
+  void BehaviourBoxClicked();
+  void RunMinimizedClicked();
+  void OkClicked();
+  void ReadmeClicked();
+  void QuitClicked();
+  void DefaultValuesClicked();
+  void ExceptionsClicked();
+  void ShowWindowChosen();
+  void QuitChosen();
+  void TrayIconTimerTick();
 
-  // AutoPlay policy (CheckBox3 to CheckBox7) and start at logon (CheckBox1,
-  // CheckBox2), each shown from the registry and written back from the boxes.
+  // AutoPlay policy (AutoPlayCdRomBox to AutoPlayOtherBox) and start at logon (AnyUserLogonBox,
+  // CurrentUserLogonBox), each shown from the registry and written back from the boxes.
   void ShowAutoPlayMask(BYTE mask);
   void ReadAutoPlayPolicy();
   void WriteAutoPlayPolicy();
@@ -87,19 +87,19 @@ private:
 
   // Drives, media and shares that the shell reports; each handler inspects a
   // copy of the item's Path.
-  void StShellNotification1DriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void StShellNotification1MediaInsert(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void StShellNotification1NetShare(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void StShellNotification1ShellDriveAdd(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void ShellDriveAdded(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void ShellMediaInserted(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void ShellNetShared(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
+  void ShellDriveAddedByShell(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
   void CreateShellNotification();
   void CreateTrayIcon();
   void InspectReportedItem(const TStShellItem *ShellItem);
 
   TProgram &_program;
   TSettings &_settings;
-  std::unique_ptr<TStShellNotification> StShellNotification1;
-  std::unique_ptr<TStTrayIcon> StTrayIcon1;
-  HMENU PopupMenu1 = nullptr;
+  std::unique_ptr<TStShellNotification> _shellNotification;
+  std::unique_ptr<TStTrayIcon> _trayIcon;
+  HMENU _trayMenu = nullptr;
   CScaledControls _controls;
   int _iconFailures = 0;
   bool CloseAllowed = false;

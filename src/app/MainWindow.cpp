@@ -1,9 +1,9 @@
-#include "Form1.h"
+#include "MainWindow.h"
 #include "CrossThread.h"
 #include <shellapi.h>
 #include <vector>
 #include "../common/Messages.h"
-#include "../exceptions/Form2.h"
+#include "../exceptions/ExceptionsDialog.h"
 #include "../platform/Controls.h"
 #include "../platform/Dpi.h"
 #include "../platform/PathText.h"
@@ -20,17 +20,19 @@ const char *const MainWindowClass = "TForm1";
 
 namespace
 {
-const UINT_PTR Timer1 = 1;
-const UINT Timer1Interval = 1000;
+const UINT_PTR TrayIconTimer = 1;
+const UINT TrayIconTimerInterval = 1000;
 // The tray icon is tried this many times more after its first failure.
 const int IconRetries = 120;
 
 const int BehaviourBoxCount = 5;
-const TForm1Control BehaviourBoxes[BehaviourBoxCount] = {CheckBox8, CheckBox9, CheckBox10, CheckBox11, CheckBox13};
+const TMainWindowControl BehaviourBoxes[BehaviourBoxCount] = {RemoveMenuItemsBox, InformUserBox, DeleteAutorunInfBox,
+                                                               DeleteAutorunAllBox, RepairShortcutsBox};
 bool BehaviourFlags::*const BehaviourMembers[BehaviourBoxCount] = {
     &BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser, &BehaviourFlags::DeleteAutorunInf,
     &BehaviourFlags::DeleteAutorunAll, &BehaviourFlags::RepairShortcuts};
-const TForm1Control AutoPlayBoxes[AutoPlayBoxCount] = {CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7};
+const TMainWindowControl AutoPlayBoxes[AutoPlayBoxCount] = {AutoPlayCdRomBox, AutoPlayRemovableBox, AutoPlayFixedBox,
+                                                             AutoPlayRemoteBox, AutoPlayOtherBox};
 
 // Items 13 pixels high at 96 dpi, as designed: all five kinds fit without scrolling.
 const int ListItemHeight = 13;
@@ -42,8 +44,8 @@ TCreateParams MainWindowParams(int dpi)
 {
   TCreateParams params;
   params.Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  params.Width = ScaleToDpi(Form1ClientWidth, dpi) + 2 * 3;
-  params.Height = ScaleToDpi(Form1ClientHeight, dpi) + 2 * 3 + SystemMetricForDpi(SM_CYCAPTION, dpi);
+  params.Width = ScaleToDpi(MainWindowClientWidth, dpi) + 2 * 3;
+  params.Height = ScaleToDpi(MainWindowClientHeight, dpi) + 2 * 3 + SystemMetricForDpi(SM_CYCAPTION, dpi);
   AdjustFormSize(bsSingle, params, [dpi](int index) { return SystemMetricForDpi(index, dpi); });
   params.X = (::GetSystemMetrics(SM_CXSCREEN) - params.Width) / 2;
   params.Y = (::GetSystemMetrics(SM_CYSCREEN) - params.Height) / 2;
@@ -73,14 +75,14 @@ TKindClass ClassOf(TControlKind kind)
 
 const TControlSpec *SpecOf(int id)
 {
-  for (int i = 0; i < Form1ControlCount; ++i)
-    if (Form1Controls[i].Id == id)
-      return &Form1Controls[i];
+  for (int i = 0; i < MainWindowControlCount; ++i)
+    if (MainWindowControls[i].Id == id)
+      return &MainWindowControls[i];
   return nullptr;
 }
 }
 
-TForm1::TForm1(TProgram &program) : _program(program), _settings(program.Settings())
+TMainWindow::TMainWindow(TProgram &program) : _program(program), _settings(program.Settings())
 {
   int dpi = SystemDpi();
   TCreateParams params = MainWindowParams(dpi);
@@ -103,42 +105,42 @@ TForm1::TForm1(TProgram &program) : _program(program), _settings(program.Setting
   CreateTrayIcon();
 }
 
-TForm1::~TForm1()
+TMainWindow::~TMainWindow()
 {
   // Destroyed here, not by the base class: by then WM_DESTROY would no longer
-  // reach FormDestroy.
+  // reach WindowDestroyed.
   if (_hwnd)
     ::DestroyWindow(_hwnd);
-  if (PopupMenu1)
-    ::DestroyMenu(PopupMenu1);
+  if (_trayMenu)
+    ::DestroyMenu(_trayMenu);
 }
 
-void TForm1::SetTitle(const std::string &title)
+void TMainWindow::SetTitle(const std::string &title)
 {
   ::SetWindowTextA(_hwnd, title.c_str());
-  StTrayIcon1->SetHint(title);
+  _trayIcon->SetHint(title);
 }
 
-void TForm1::SetErrorReporter(ErrorReporter reporter)
+void TMainWindow::SetErrorReporter(ErrorReporter reporter)
 {
-  StTrayIcon1->SetErrorReporter(reporter);
-  StShellNotification1->SetErrorReporter(reporter);
+  _trayIcon->SetErrorReporter(reporter);
+  _shellNotification->SetErrorReporter(reporter);
   CWindow::SetErrorReporter(std::move(reporter));
 }
 
-void TForm1::ShowSettings()
+void TMainWindow::ShowSettings()
 {
   EnableControls();
-  SetChecked(CheckBox12, _settings.RunMinimized);
-  ::SendMessageA(Control(ListBox1), LB_SETCURSEL, 0, 0);
-  ListBox1Click();
+  SetChecked(RunMinimizedBox, _settings.RunMinimized);
+  ::SendMessageA(Control(DriveKindList), LB_SETCURSEL, 0, 0);
+  DriveKindSelected();
 }
 
-void TForm1::Present()
+void TMainWindow::Present()
 {
   // The tray icon, tried once a second until the taskbar takes it.
   if (!_settings.IsLocked(NoTrayIcon))
-    ::SetTimer(_hwnd, Timer1, Timer1Interval, nullptr);
+    ::SetTimer(_hwnd, TrayIconTimer, TrayIconTimerInterval, nullptr);
   if (!_settings.RunMinimized)
   {
     ::ShowWindow(_hwnd, SW_SHOWNORMAL);
@@ -146,7 +148,7 @@ void TForm1::Present()
   }
 }
 
-void TForm1::ApplyPolicies()
+void TMainWindow::ApplyPolicies()
 {
   // AutoPlay: a first run offers its own choice, written as each box changes.
   if (_settings.FirstRun)
@@ -167,14 +169,14 @@ void TForm1::ApplyPolicies()
   ClearDisabledUserEntry();
 }
 
-bool TForm1::CreateControls(int dpi)
+bool TMainWindow::CreateControls(int dpi)
 {
   // The table places a group's controls within the group; the window holds
   // them all, so that their notifications reach it.
   std::vector<ChildControl> rows;
-  for (int i = 0; i < Form1ControlCount; ++i)
+  for (int i = 0; i < MainWindowControlCount; ++i)
   {
-    const TControlSpec &spec = Form1Controls[i];
+    const TControlSpec &spec = MainWindowControls[i];
     ChildControl row = {spec.Id, nullptr, 0, 0, spec.Caption, spec.Left, spec.Top, spec.Width, spec.Height};
     if (const TControlSpec *group = spec.Group ? SpecOf(spec.Group) : nullptr)
     {
@@ -186,40 +188,42 @@ bool TForm1::CreateControls(int dpi)
     row.Style = kind.Style;
     rows.push_back(row);
   }
-  if (!_controls.Create(_hwnd, Form1FontName, Form1FontPoints, rows.data(), rows.size(), dpi))
+  if (!_controls.Create(_hwnd, MainWindowFontName, MainWindowFontPoints, rows.data(), rows.size(), dpi))
     return false;
-  ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
+  ::SendMessageA(Control(DriveKindList), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
   for (const char *name : DriveKindNames)
-    ::SendMessageA(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    ::SendMessageA(Control(DriveKindList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 
-  PopupMenu1 = ::CreatePopupMenu();
-  if (!PopupMenu1)
+  _trayMenu = ::CreatePopupMenu();
+  if (!_trayMenu)
     return false;
-  for (const TMenuItemSpec &item : PopupMenu1Items)
-    ::AppendMenuA(PopupMenu1, MF_STRING, item.Id, item.Caption);
+  for (const TMenuItemSpec &item : TrayMenuItems)
+    ::AppendMenuA(_trayMenu, MF_STRING, item.Id, item.Caption);
   return true;
 }
 
-void TForm1::EnableControls()
+void TMainWindow::EnableControls()
 {
   const bool settings = !_settings.IsLocked(LockSettings);
-  for (TForm1Control box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
-                            CheckBox9, CheckBox10, CheckBox11, CheckBox13, CheckBox12, Button4, Button2})
+  for (TMainWindowControl box :
+       {AnyUserLogonBox, CurrentUserLogonBox, AutoPlayCdRomBox, AutoPlayRemovableBox, AutoPlayFixedBox,
+        AutoPlayRemoteBox, AutoPlayOtherBox, RemoveMenuItemsBox, InformUserBox, DeleteAutorunInfBox,
+        DeleteAutorunAllBox, RepairShortcutsBox, RunMinimizedBox, DefaultValuesButton, ReadmeButton})
     ::EnableWindow(Control(box), settings);
   const bool quit = !_settings.IsLocked(LockQuit);
-  ::EnableWindow(Control(Button3), quit);
-  ::EnableMenuItem(PopupMenu1, Quit1, MF_BYCOMMAND | (quit ? MF_ENABLED : MF_GRAYED));
+  ::EnableWindow(Control(QuitButton), quit);
+  ::EnableMenuItem(_trayMenu, QuitItem, MF_BYCOMMAND | (quit ? MF_ENABLED : MF_GRAYED));
   // A user list that could not be read is not in memory: edits made in the
   // dialog could not be saved without losing it, and would be lost silently.
-  ::EnableWindow(Control(Button5), !_settings.IsLocked(LockExceptions) && !_settings.UserExceptionsUnread);
+  ::EnableWindow(Control(ExceptionsButton), !_settings.IsLocked(LockExceptions) && !_settings.UserExceptionsUnread);
 }
 
-bool TForm1::Checked(TForm1Control box) const
+bool TMainWindow::Checked(TMainWindowControl box) const
 {
   return ::SendMessageA(Control(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TForm1::SetChecked(TForm1Control box, bool checked)
+void TMainWindow::SetChecked(TMainWindowControl box, bool checked)
 {
   if (Checked(box) == checked)
     return;
@@ -227,21 +231,21 @@ void TForm1::SetChecked(TForm1Control box, bool checked)
   WMCommand(box, BN_CLICKED);
 }
 
-void TForm1::CreateTrayIcon()
+void TMainWindow::CreateTrayIcon()
 {
-  // Inactive until Timer1 gets it into the notification area.
-  StTrayIcon1.reset(new TStTrayIcon(_hwnd, _program.Seams().NotifyIcon));
-  StTrayIcon1->BeginLoading();
-  StTrayIcon1->SetActive(false);
-  StTrayIcon1->SetMinimizeToTray(true);
-  StTrayIcon1->SetCloseToTray(false);
-  StTrayIcon1->SetPopupMenu(PopupMenu1);
-  StTrayIcon1->Loaded();
+  // Inactive until TrayIconTimer gets it into the notification area.
+  _trayIcon.reset(new TStTrayIcon(_hwnd, _program.Seams().NotifyIcon));
+  _trayIcon->BeginLoading();
+  _trayIcon->SetActive(false);
+  _trayIcon->SetMinimizeToTray(true);
+  _trayIcon->SetCloseToTray(false);
+  _trayIcon->SetPopupMenu(_trayMenu);
+  _trayIcon->Loaded();
 }
 
-void TForm1::ListBox1Click()
+void TMainWindow::DriveKindSelected()
 {
-  const LRESULT i = ::SendMessageA(Control(ListBox1), LB_GETCURSEL, 0, 0);
+  const LRESULT i = ::SendMessageA(Control(DriveKindList), LB_GETCURSEL, 0, 0);
   if (i < 0 || i >= DriveKindCount)
     return;
   SuppressBehaviourClicks = true;
@@ -250,36 +254,36 @@ void TForm1::ListBox1Click()
   SuppressBehaviourClicks = false;
 }
 
-void TForm1::CheckBox8Click()
+void TMainWindow::BehaviourBoxClicked()
 {
   if (SuppressBehaviourClicks)
     return;
-  const LRESULT i = ::SendMessageA(Control(ListBox1), LB_GETCURSEL, 0, 0);
+  const LRESULT i = ::SendMessageA(Control(DriveKindList), LB_GETCURSEL, 0, 0);
   if (i < 0 || i >= DriveKindCount)
     return;
   for (int m = 0; m < BehaviourBoxCount; ++m)
     _settings.Flags[i].*BehaviourMembers[m] = Checked(BehaviourBoxes[m]);
 }
 
-void TForm1::CheckBox12Click() { _settings.RunMinimized = Checked(CheckBox12); }
+void TMainWindow::RunMinimizedClicked() { _settings.RunMinimized = Checked(RunMinimizedBox); }
 
-void TForm1::Button5Click() { _program.EditExceptions(_hwnd); }
+void TMainWindow::ExceptionsClicked() { _program.EditExceptions(_hwnd); }
 
-void TForm1::ShowAutoPlayMask(BYTE mask)
+void TMainWindow::ShowAutoPlayMask(BYTE mask)
 {
   const TAutoPlayBoxes boxes = AutoPlayBoxesOf(mask);
   for (int i = 0; i < AutoPlayBoxCount; ++i)
     SetChecked(AutoPlayBoxes[i], boxes[i]);
 }
 
-void TForm1::ReadAutoPlayPolicy()
+void TMainWindow::ReadAutoPlayPolicy()
 {
   BYTE mask = 0;
   if (ReadAutoPlayMask(mask, _program.Seams().RegistryDeny))
     ShowAutoPlayMask(mask);
 }
 
-void TForm1::WriteAutoPlayPolicy()
+void TMainWindow::WriteAutoPlayPolicy()
 {
   if (_settings.IsLocked(LockSettings))
     return;
@@ -287,11 +291,11 @@ void TForm1::WriteAutoPlayPolicy()
   for (int i = 0; i < AutoPlayBoxCount; ++i)
     boxes[i] = Checked(AutoPlayBoxes[i]);
   const bool written = WriteAutoPlayMask(AutoPlayMaskOf(boxes), _program.Seams().RegistryDeny);
-  for (TForm1Control box : AutoPlayBoxes)
+  for (TMainWindowControl box : AutoPlayBoxes)
     ::EnableWindow(Control(box), written);
 }
 
-void TForm1::CheckBox3Click()
+void TMainWindow::AutoPlayBoxClicked()
 {
   if (SuppressAutoPlayClicks)
     return;
@@ -301,29 +305,30 @@ void TForm1::CheckBox3Click()
   SuppressAutoPlayClicks = false;
 }
 
-void TForm1::ReadStartupEntries()
+void TMainWindow::ReadStartupEntries()
 {
   bool exists = false;
   if (ReadStartupEntry(psUser, exists, _program.Seams().RegistryDeny))
-    SetChecked(CheckBox2, exists);
+    SetChecked(CurrentUserLogonBox, exists);
   if (ReadStartupEntry(psMachine, exists, _program.Seams().RegistryDeny))
-    SetChecked(CheckBox1, exists);
-  ::EnableWindow(Control(CheckBox2), !Checked(CheckBox1));
+    SetChecked(AnyUserLogonBox, exists);
+  ::EnableWindow(Control(CurrentUserLogonBox), !Checked(AnyUserLogonBox));
 }
 
-void TForm1::WriteStartupEntries()
+void TMainWindow::WriteStartupEntries()
 {
   if (_settings.IsLocked(LockSettings))
     return;
   const std::string program = ProgramFilePath();
-  const TStartupWrite machine = WriteStartupEntry(psMachine, Checked(CheckBox1), program, _program.Seams().RegistryDeny);
+  const TStartupWrite machine =
+      WriteStartupEntry(psMachine, Checked(AnyUserLogonBox), program, _program.Seams().RegistryDeny);
   if (machine == swFailed)
     return;
-  ::EnableWindow(Control(CheckBox1), machine == swDone);
-  WriteStartupEntry(psUser, Checked(CheckBox2), program, _program.Seams().RegistryDeny);
+  ::EnableWindow(Control(AnyUserLogonBox), machine == swDone);
+  WriteStartupEntry(psUser, Checked(CurrentUserLogonBox), program, _program.Seams().RegistryDeny);
 }
 
-void TForm1::CheckBox1Click()
+void TMainWindow::StartupBoxClicked()
 {
   if (SuppressStartupClicks)
     return;
@@ -336,33 +341,33 @@ void TForm1::CheckBox1Click()
 
 // The every-user entry excludes the user's own: clearing the user's box runs
 // the handler, whose write removes the entry.
-void TForm1::ClearDisabledUserEntry()
+void TMainWindow::ClearDisabledUserEntry()
 {
-  if (::IsWindowEnabled(Control(CheckBox2)))
+  if (::IsWindowEnabled(Control(CurrentUserLogonBox)))
     return;
   if (!ClearingUserEntry)
   {
     ClearingUserEntry = true;
-    SetChecked(CheckBox2, false);
+    SetChecked(CurrentUserLogonBox, false);
     ClearingUserEntry = false;
   }
   // An entry that could not be removed is read back ticked; clearing it with
   // the handler again would never end.
-  if (Checked(CheckBox2))
+  if (Checked(CurrentUserLogonBox))
   {
     SuppressStartupClicks = true;
-    SetChecked(CheckBox2, false);
+    SetChecked(CurrentUserLogonBox, false);
     SuppressStartupClicks = false;
   }
 }
 
-void TForm1::Button1Click()
+void TMainWindow::OkClicked()
 {
   _program.SaveSettings(_hwnd);
   ::ShowWindow(_hwnd, SW_HIDE);
 }
 
-void TForm1::Button2Click()
+void TMainWindow::ReadmeClicked()
 {
   const std::string path = DirectoryPartOf(ProgramFilePath()) + "Readme." + LoadMessage(IDS_LANGUAGE) + ".txt";
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -371,42 +376,42 @@ void TForm1::Button2Click()
   ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void TForm1::Button3Click() { Close(); }
-void TForm1::Quit1Click() { Close(); }
+void TMainWindow::QuitClicked() { Close(); }
+void TMainWindow::QuitChosen() { Close(); }
 
-void TForm1::Button4Click()
+void TMainWindow::DefaultValuesClicked()
 {
   TSettings defaults;
   ResetDefaults(defaults);
   for (int k = 0; k < DriveKindCount; ++k)
     _settings.Flags[k] = defaults.Flags[k];
-  ::SendMessageA(Control(ListBox1), LB_SETCURSEL, 0, 0);
-  ListBox1Click();
+  ::SendMessageA(Control(DriveKindList), LB_SETCURSEL, 0, 0);
+  DriveKindSelected();
 }
 
-void TForm1::Showwindow1Click()
+void TMainWindow::ShowWindowChosen()
 {
   ::ShowWindow(_hwnd, SW_SHOWNORMAL);
   ::SetForegroundWindow(_hwnd);
 }
 
-void TForm1::Timer1Timer()
+void TMainWindow::TrayIconTimerTick()
 {
-  if (StTrayIcon1->GetActive())
+  if (_trayIcon->GetActive())
   {
-    ::KillTimer(_hwnd, Timer1);
+    ::KillTimer(_hwnd, TrayIconTimer);
     return;
   }
   try
   {
-    StTrayIcon1->SetActive(true);
-    ::KillTimer(_hwnd, Timer1);
+    _trayIcon->SetActive(true);
+    ::KillTimer(_hwnd, TrayIconTimer);
   }
   catch (const ETrayIconError &)
   {
     if (++_iconFailures <= IconRetries)
       return;
-    ::KillTimer(_hwnd, Timer1);
+    ::KillTimer(_hwnd, TrayIconTimer);
     const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
     _program.Log(text);
     const std::string title = WindowTitle();
@@ -414,66 +419,66 @@ void TForm1::Timer1Timer()
   }
 }
 
-void TForm1::WMCommand(int id, int code)
+void TMainWindow::WMCommand(int id, int code)
 {
   switch (id)
   {
-  case ListBox1:
+  case DriveKindList:
     if (code == LBN_SELCHANGE)
-      ListBox1Click();
+      DriveKindSelected();
     return;
-  case Showwindow1: Showwindow1Click(); return;
-  case Quit1: Quit1Click(); return;
+  case ShowWindowItem: ShowWindowChosen(); return;
+  case QuitItem: QuitChosen(); return;
   }
   if (code != BN_CLICKED)
     return;
   switch (id)
   {
-  case CheckBox1:
-  case CheckBox2: CheckBox1Click(); break;
-  case CheckBox3:
-  case CheckBox4:
-  case CheckBox5:
-  case CheckBox6:
-  case CheckBox7: CheckBox3Click(); break;
-  case CheckBox8:
-  case CheckBox9:
-  case CheckBox10:
-  case CheckBox11:
-  case CheckBox13: CheckBox8Click(); break;
-  case CheckBox12: CheckBox12Click(); break;
-  case Button1: Button1Click(); break;
-  case Button2: Button2Click(); break;
-  case Button3: Button3Click(); break;
-  case Button4: Button4Click(); break;
-  case Button5: Button5Click(); break;
+  case AnyUserLogonBox:
+  case CurrentUserLogonBox: StartupBoxClicked(); break;
+  case AutoPlayCdRomBox:
+  case AutoPlayRemovableBox:
+  case AutoPlayFixedBox:
+  case AutoPlayRemoteBox:
+  case AutoPlayOtherBox: AutoPlayBoxClicked(); break;
+  case RemoveMenuItemsBox:
+  case InformUserBox:
+  case DeleteAutorunInfBox:
+  case DeleteAutorunAllBox:
+  case RepairShortcutsBox: BehaviourBoxClicked(); break;
+  case RunMinimizedBox: RunMinimizedClicked(); break;
+  case OkButton: OkClicked(); break;
+  case ReadmeButton: ReadmeClicked(); break;
+  case QuitButton: QuitClicked(); break;
+  case DefaultValuesButton: DefaultValuesClicked(); break;
+  case ExceptionsButton: ExceptionsClicked(); break;
   }
 }
 
-void TForm1::CreateShellNotification()
+void TMainWindow::CreateShellNotification()
 {
   // Registered at Loaded, with the final set of events. A report can only be
   // handled once the message loop runs, which is after the start-up below.
-  StShellNotification1.reset(new TStShellNotification());
-  StShellNotification1->BeginLoading();
-  StShellNotification1->SetActive(true);
-  StShellNotification1->SetNotifyEvents({neDriveAdd, neShellDriveAdd, neMediaInsert, neNetShare});
-  StShellNotification1->SetSpecialWatchFolder(sfNone);
-  StShellNotification1->SetWatchSubFolders(false);
-  StShellNotification1->OnDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { StShellNotification1DriveAdd(Sender, ShellItem); };
-  StShellNotification1->OnMediaInsert = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { StShellNotification1MediaInsert(Sender, ShellItem); };
-  StShellNotification1->OnNetShare = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { StShellNotification1NetShare(Sender, ShellItem); };
-  StShellNotification1->OnShellDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { StShellNotification1ShellDriveAdd(Sender, ShellItem); };
-  StShellNotification1->Loaded();
+  _shellNotification.reset(new TStShellNotification());
+  _shellNotification->BeginLoading();
+  _shellNotification->SetActive(true);
+  _shellNotification->SetNotifyEvents({neDriveAdd, neShellDriveAdd, neMediaInsert, neNetShare});
+  _shellNotification->SetSpecialWatchFolder(sfNone);
+  _shellNotification->SetWatchSubFolders(false);
+  _shellNotification->OnDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { ShellDriveAdded(Sender, ShellItem); };
+  _shellNotification->OnMediaInsert = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { ShellMediaInserted(Sender, ShellItem); };
+  _shellNotification->OnNetShare = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { ShellNetShared(Sender, ShellItem); };
+  _shellNotification->OnShellDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
+  { ShellDriveAddedByShell(Sender, ShellItem); };
+  _shellNotification->Loaded();
 }
 
 // A report without an item, or an item the shell has no parsing name for,
 // leaves nothing to inspect: an empty root would search the current folder.
-void TForm1::InspectReportedItem(const TStShellItem *ShellItem)
+void TMainWindow::InspectReportedItem(const TStShellItem *ShellItem)
 {
   if (!ShellItem || ShellItem->Path.empty())
     return;
@@ -481,44 +486,44 @@ void TForm1::InspectReportedItem(const TStShellItem *ShellItem)
   _program.InspectRoot(root);
 }
 
-void TForm1::StShellNotification1DriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
+void TMainWindow::ShellDriveAdded(TStCustomShellNotification *, TStShellItem *ShellItem)
 {
   InspectReportedItem(ShellItem);
 }
 
-void TForm1::StShellNotification1MediaInsert(TStCustomShellNotification *, TStShellItem *ShellItem)
+void TMainWindow::ShellMediaInserted(TStCustomShellNotification *, TStShellItem *ShellItem)
 {
   InspectReportedItem(ShellItem);
 }
 
-void TForm1::StShellNotification1NetShare(TStCustomShellNotification *, TStShellItem *ShellItem)
+void TMainWindow::ShellNetShared(TStCustomShellNotification *, TStShellItem *ShellItem)
 {
   InspectReportedItem(ShellItem);
 }
 
-void TForm1::StShellNotification1ShellDriveAdd(TStCustomShellNotification *, TStShellItem *ShellItem)
+void TMainWindow::ShellDriveAddedByShell(TStCustomShellNotification *, TStShellItem *ShellItem)
 {
   InspectReportedItem(ShellItem);
 }
 
-void TForm1::WMDpiChanged(int dpi, LPARAM suggested)
+void TMainWindow::WMDpiChanged(int dpi, LPARAM suggested)
 {
   _controls.Apply(_hwnd, dpi);
-  ::SendMessageA(Control(ListBox1), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
+  ::SendMessageA(Control(DriveKindList), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
   TakeSuggestedPlace(_hwnd, suggested);
 }
 
-void TForm1::Close()
+void TMainWindow::Close()
 {
   bool canClose = true;
-  FormCloseQuery(canClose);
+  CloseQuery(canClose);
   if (canClose)
     ::DestroyWindow(_hwnd);
   else
     ::ShowWindow(_hwnd, SW_HIDE);
 }
 
-bool TForm1::ConfirmQuit()
+bool TMainWindow::ConfirmQuit()
 {
   const std::string text = LoadMessage(IDS_CONFIRM_QUIT);
   if (::MessageBoxA(_hwnd, text.c_str(), ProductTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -527,40 +532,40 @@ bool TForm1::ConfirmQuit()
   return true;
 }
 
-void TForm1::FormCloseQuery(bool &canClose)
+void TMainWindow::CloseQuery(bool &canClose)
 {
   canClose = CloseAllowed || (!_settings.IsLocked(LockQuit) && ConfirmQuit());
 }
 
-void TForm1::FormDestroy()
+void TMainWindow::WindowDestroyed()
 {
   // No report may reach a handler once the program has ended. The tray icon
   // outlives the window: it is freed by the destructor, once no message of
   // the window can reach its hook any more.
-  ::KillTimer(_hwnd, Timer1);
-  StShellNotification1.reset();
+  ::KillTimer(_hwnd, TrayIconTimer);
+  _shellNotification.reset();
   _program.End();
 }
 
-LRESULT TForm1::WMQueryEndSession()
+LRESULT TMainWindow::WMQueryEndSession()
 {
   CloseAllowed = true;
   return 1;
 }
 
-void TForm1::WMEndSession(bool ending)
+void TMainWindow::WMEndSession(bool ending)
 {
   if (ending)
     _program.SaveAtSessionEnd();
 }
 
-void TForm1::WMUserQuit()
+void TMainWindow::WMUserQuit()
 {
   CloseAllowed = true;
   Close();
 }
 
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message)
   {
@@ -568,14 +573,14 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     WMCommand(LOWORD(wParam), HIWORD(wParam));
     return 0;
   case WM_TIMER:
-    if (wParam == Timer1)
-      Timer1Timer();
+    if (wParam == TrayIconTimer)
+      TrayIconTimerTick();
     return 0;
   case WM_CLOSE:
     Close();
     return 0;
   case WM_DESTROY:
-    FormDestroy();
+    WindowDestroyed();
     ::PostQuitMessage(0);
     return 0;
   case WM_QUERYENDSESSION:
