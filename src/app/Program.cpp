@@ -60,7 +60,9 @@ bool TProgram::Start()
   // 8.-10. Settings, what the lock bits leave enabled, the boxes.
   ResetDefaults(_settings);
   const TPolicyValues policy = ReadPolicyValues(_report, _seams.RegistryDeny);
-  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report, &policy);
+  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report,
+               [&](TSettings &record, const TCommonFlagsTexts &common)
+               { ApplyPolicyValues(policy, record, common, _report); });
   _skipSave = false;
   _mainWindow->ShowSettings();
 
