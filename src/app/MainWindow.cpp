@@ -3,20 +3,12 @@
 #include <shellapi.h>
 #include <vector>
 #include "../common/Messages.h"
-#include "../exceptions/ExceptionsDialog.h"
-#include "../platform/Controls.h"
 #include "../platform/Dpi.h"
 #include "../platform/PathText.h"
-#include "../policy/AutoPlayPolicy.h"
-#include "../policy/StartupEntries.h"
-#include "../protection/DriveInspection.h"
-#include "../shell/ShellNotification.h"
 #include "../shell/TrayIcon.h"
+#include "DriveReports.h"
 #include "ProductInfo.h"
-#include "Program.h"
 #include "Windowtools.h"
-
-const char *const MainWindowClass = "TForm1";
 
 namespace
 {
@@ -31,8 +23,6 @@ const TMainWindowControl BehaviourBoxes[BehaviourBoxCount] = {RemoveMenuItemsBox
 bool BehaviourFlags::*const BehaviourMembers[BehaviourBoxCount] = {
     &BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser, &BehaviourFlags::DeleteAutorunInf,
     &BehaviourFlags::DeleteAutorunAll, &BehaviourFlags::RepairShortcuts};
-const TMainWindowControl AutoPlayBoxes[AutoPlayBoxCount] = {AutoPlayCdRomBox, AutoPlayRemovableBox, AutoPlayFixedBox,
-                                                             AutoPlayRemoteBox, AutoPlayOtherBox};
 
 // Items 13 pixels high at 96 dpi, as designed: all five kinds fit without scrolling.
 const int ListItemHeight = 13;
@@ -51,38 +41,10 @@ TCreateParams MainWindowParams(int dpi)
   params.Y = (::GetSystemMetrics(SM_CYSCREEN) - params.Height) / 2;
   return params;
 }
-
-struct TKindClass
-{
-  const char *ClassName;
-  DWORD Style;
-};
-
-TKindClass ClassOf(TControlKind kind)
-{
-  switch (kind)
-  {
-  case ckGroup: return {"BUTTON", BS_GROUPBOX};
-  case ckLabel: return {"STATIC", SS_LEFT | SS_NOPREFIX};
-  case ckCheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP};
-  case ckButton: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP};
-  case ckDefaultButton: return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP};
-  // The designed height, not one rounded to whole items.
-  case ckList: return {"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP | WS_GROUP};
-  }
-  return {"STATIC", 0};
 }
 
-const TControlSpec *SpecOf(int id)
-{
-  for (int i = 0; i < MainWindowControlCount; ++i)
-    if (MainWindowControls[i].Id == id)
-      return &MainWindowControls[i];
-  return nullptr;
-}
-}
-
-TMainWindow::TMainWindow(TProgram &program) : _program(program), _settings(program.Settings())
+TMainWindow::TMainWindow(TMainWindowOwner &owner)
+  : _owner(owner), _settings(owner.Settings()), _policyBoxes(*this, _settings, owner.Seams().RegistryDeny)
 {
   int dpi = SystemDpi();
   TCreateParams params = MainWindowParams(dpi);
@@ -101,7 +63,7 @@ TMainWindow::TMainWindow(TProgram &program) : _program(program), _settings(progr
       ::DestroyWindow(_hwnd);
     return;
   }
-  CreateShellNotification();
+  _driveReports.reset(new TDriveReports([this](const std::string &root) { _owner.InspectRoot(root); }));
   CreateTrayIcon();
 }
 
@@ -124,7 +86,7 @@ void TMainWindow::SetTitle(const std::string &title)
 void TMainWindow::SetErrorReporter(ErrorReporter reporter)
 {
   _trayIcon->SetErrorReporter(reporter);
-  _shellNotification->SetErrorReporter(reporter);
+  _driveReports->SetErrorReporter(reporter);
   CWindow::SetErrorReporter(std::move(reporter));
 }
 
@@ -148,46 +110,9 @@ void TMainWindow::Present()
   }
 }
 
-void TMainWindow::ApplyPolicies()
-{
-  // AutoPlay: a first run offers its own choice, written as each box changes.
-  if (_settings.FirstRun)
-    ShowAutoPlayMask(FirstRunAutoPlayMask);
-  else
-  {
-    SuppressAutoPlayClicks = true;
-    ReadAutoPlayPolicy();
-    SuppressAutoPlayClicks = false;
-  }
-  WriteAutoPlayPolicy();
-
-  // Start at logon: existing entries are rewritten with this program's path.
-  SuppressStartupClicks = true;
-  ReadStartupEntries();
-  SuppressStartupClicks = false;
-  WriteStartupEntries();
-  ClearDisabledUserEntry();
-}
-
 bool TMainWindow::CreateControls(int dpi)
 {
-  // The table places a group's controls within the group; the window holds
-  // them all, so that their notifications reach it.
-  std::vector<ChildControl> rows;
-  for (int i = 0; i < MainWindowControlCount; ++i)
-  {
-    const TControlSpec &spec = MainWindowControls[i];
-    ChildControl row = {spec.Id, nullptr, 0, 0, spec.Caption, spec.Left, spec.Top, spec.Width, spec.Height};
-    if (const TControlSpec *group = spec.Group ? SpecOf(spec.Group) : nullptr)
-    {
-      row.Left += group->Left;
-      row.Top += group->Top;
-    }
-    const TKindClass kind = ClassOf(spec.Kind);
-    row.ClassName = kind.ClassName;
-    row.Style = kind.Style;
-    rows.push_back(row);
-  }
+  const std::vector<ChildControl> rows = MainWindowChildControls();
   if (!_controls.Create(_hwnd, MainWindowFontName, MainWindowFontPoints, rows.data(), rows.size(), dpi))
     return false;
   ::SendMessageA(Control(DriveKindList), LB_SETITEMHEIGHT, 0, ScaleToDpi(ListItemHeight, dpi));
@@ -234,7 +159,7 @@ void TMainWindow::SetChecked(TMainWindowControl box, bool checked)
 void TMainWindow::CreateTrayIcon()
 {
   // Inactive until TrayIconTimer gets it into the notification area.
-  _trayIcon.reset(new TStTrayIcon(_hwnd, _program.Seams().NotifyIcon));
+  _trayIcon.reset(new TStTrayIcon(_hwnd, _owner.Seams().NotifyIcon));
   _trayIcon->BeginLoading();
   _trayIcon->SetActive(false);
   _trayIcon->SetMinimizeToTray(true);
@@ -267,103 +192,11 @@ void TMainWindow::BehaviourBoxClicked()
 
 void TMainWindow::RunMinimizedClicked() { _settings.RunMinimized = Checked(RunMinimizedBox); }
 
-void TMainWindow::ExceptionsClicked() { _program.EditExceptions(_hwnd); }
-
-void TMainWindow::ShowAutoPlayMask(BYTE mask)
-{
-  const TAutoPlayBoxes boxes = AutoPlayBoxesOf(mask);
-  for (int i = 0; i < AutoPlayBoxCount; ++i)
-    SetChecked(AutoPlayBoxes[i], boxes[i]);
-}
-
-void TMainWindow::ReadAutoPlayPolicy()
-{
-  BYTE mask = 0;
-  if (ReadAutoPlayMask(mask, _program.Seams().RegistryDeny))
-    ShowAutoPlayMask(mask);
-}
-
-void TMainWindow::WriteAutoPlayPolicy()
-{
-  if (_settings.IsLocked(LockSettings))
-    return;
-  TAutoPlayBoxes boxes{};
-  for (int i = 0; i < AutoPlayBoxCount; ++i)
-    boxes[i] = Checked(AutoPlayBoxes[i]);
-  const bool written = WriteAutoPlayMask(AutoPlayMaskOf(boxes), _program.Seams().RegistryDeny);
-  for (TMainWindowControl box : AutoPlayBoxes)
-    ::EnableWindow(Control(box), written);
-}
-
-void TMainWindow::AutoPlayBoxClicked()
-{
-  if (SuppressAutoPlayClicks)
-    return;
-  WriteAutoPlayPolicy();
-  SuppressAutoPlayClicks = true;
-  ReadAutoPlayPolicy();
-  SuppressAutoPlayClicks = false;
-}
-
-void TMainWindow::ReadStartupEntries()
-{
-  bool exists = false;
-  if (ReadStartupEntry(psUser, exists, _program.Seams().RegistryDeny))
-    SetChecked(CurrentUserLogonBox, exists);
-  if (ReadStartupEntry(psMachine, exists, _program.Seams().RegistryDeny))
-    SetChecked(AnyUserLogonBox, exists);
-  ::EnableWindow(Control(CurrentUserLogonBox), !Checked(AnyUserLogonBox));
-}
-
-void TMainWindow::WriteStartupEntries()
-{
-  if (_settings.IsLocked(LockSettings))
-    return;
-  const std::string program = ProgramFilePath();
-  const TStartupWrite machine =
-      WriteStartupEntry(psMachine, Checked(AnyUserLogonBox), program, _program.Seams().RegistryDeny);
-  if (machine == swFailed)
-    return;
-  ::EnableWindow(Control(AnyUserLogonBox), machine == swDone);
-  WriteStartupEntry(psUser, Checked(CurrentUserLogonBox), program, _program.Seams().RegistryDeny);
-}
-
-void TMainWindow::StartupBoxClicked()
-{
-  if (SuppressStartupClicks)
-    return;
-  WriteStartupEntries();
-  SuppressStartupClicks = true;
-  ReadStartupEntries();
-  SuppressStartupClicks = false;
-  ClearDisabledUserEntry();
-}
-
-// The every-user entry excludes the user's own: clearing the user's box runs
-// the handler, whose write removes the entry.
-void TMainWindow::ClearDisabledUserEntry()
-{
-  if (::IsWindowEnabled(Control(CurrentUserLogonBox)))
-    return;
-  if (!ClearingUserEntry)
-  {
-    ClearingUserEntry = true;
-    SetChecked(CurrentUserLogonBox, false);
-    ClearingUserEntry = false;
-  }
-  // An entry that could not be removed is read back ticked; clearing it with
-  // the handler again would never end.
-  if (Checked(CurrentUserLogonBox))
-  {
-    SuppressStartupClicks = true;
-    SetChecked(CurrentUserLogonBox, false);
-    SuppressStartupClicks = false;
-  }
-}
+void TMainWindow::ExceptionsClicked() { _owner.EditExceptions(_hwnd); }
 
 void TMainWindow::OkClicked()
 {
-  _program.SaveSettings(_hwnd);
+  _owner.SaveSettings(_hwnd);
   ::ShowWindow(_hwnd, SW_HIDE);
 }
 
@@ -377,7 +210,6 @@ void TMainWindow::ReadmeClicked()
 }
 
 void TMainWindow::QuitClicked() { Close(); }
-void TMainWindow::QuitChosen() { Close(); }
 
 void TMainWindow::DefaultValuesClicked()
 {
@@ -413,7 +245,7 @@ void TMainWindow::TrayIconTimerTick()
       return;
     ::KillTimer(_hwnd, TrayIconTimer);
     const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
-    _program.Log(text);
+    _owner.Log(text);
     const std::string title = WindowTitle();
     ::MessageBoxA(_hwnd, text.c_str(), title.c_str(), MB_OK);
   }
@@ -428,19 +260,19 @@ void TMainWindow::WMCommand(int id, int code)
       DriveKindSelected();
     return;
   case ShowWindowItem: ShowWindowChosen(); return;
-  case QuitItem: QuitChosen(); return;
+  case QuitItem: QuitClicked(); return;
   }
   if (code != BN_CLICKED)
     return;
   switch (id)
   {
   case AnyUserLogonBox:
-  case CurrentUserLogonBox: StartupBoxClicked(); break;
+  case CurrentUserLogonBox: _policyBoxes.StartupBoxClicked(); break;
   case AutoPlayCdRomBox:
   case AutoPlayRemovableBox:
   case AutoPlayFixedBox:
   case AutoPlayRemoteBox:
-  case AutoPlayOtherBox: AutoPlayBoxClicked(); break;
+  case AutoPlayOtherBox: _policyBoxes.AutoPlayBoxClicked(); break;
   case RemoveMenuItemsBox:
   case InformUserBox:
   case DeleteAutorunInfBox:
@@ -453,57 +285,6 @@ void TMainWindow::WMCommand(int id, int code)
   case DefaultValuesButton: DefaultValuesClicked(); break;
   case ExceptionsButton: ExceptionsClicked(); break;
   }
-}
-
-void TMainWindow::CreateShellNotification()
-{
-  // Registered at Loaded, with the final set of events. A report can only be
-  // handled once the message loop runs, which is after the start-up below.
-  _shellNotification.reset(new TStShellNotification());
-  _shellNotification->BeginLoading();
-  _shellNotification->SetActive(true);
-  _shellNotification->SetNotifyEvents({neDriveAdd, neShellDriveAdd, neMediaInsert, neNetShare});
-  _shellNotification->SetSpecialWatchFolder(sfNone);
-  _shellNotification->SetWatchSubFolders(false);
-  _shellNotification->OnDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { ShellDriveAdded(Sender, ShellItem); };
-  _shellNotification->OnMediaInsert = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { ShellMediaInserted(Sender, ShellItem); };
-  _shellNotification->OnNetShare = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { ShellNetShared(Sender, ShellItem); };
-  _shellNotification->OnShellDriveAdd = [this](TStCustomShellNotification *Sender, TStShellItem *ShellItem)
-  { ShellDriveAddedByShell(Sender, ShellItem); };
-  _shellNotification->Loaded();
-}
-
-// A report without an item, or an item the shell has no parsing name for,
-// leaves nothing to inspect: an empty root would search the current folder.
-void TMainWindow::InspectReportedItem(const TStShellItem *ShellItem)
-{
-  if (!ShellItem || ShellItem->Path.empty())
-    return;
-  const std::string root = ShellItem->Path;
-  _program.InspectRoot(root);
-}
-
-void TMainWindow::ShellDriveAdded(TStCustomShellNotification *, TStShellItem *ShellItem)
-{
-  InspectReportedItem(ShellItem);
-}
-
-void TMainWindow::ShellMediaInserted(TStCustomShellNotification *, TStShellItem *ShellItem)
-{
-  InspectReportedItem(ShellItem);
-}
-
-void TMainWindow::ShellNetShared(TStCustomShellNotification *, TStShellItem *ShellItem)
-{
-  InspectReportedItem(ShellItem);
-}
-
-void TMainWindow::ShellDriveAddedByShell(TStCustomShellNotification *, TStShellItem *ShellItem)
-{
-  InspectReportedItem(ShellItem);
 }
 
 void TMainWindow::WMDpiChanged(int dpi, LPARAM suggested)
@@ -528,7 +309,7 @@ bool TMainWindow::ConfirmQuit()
   const std::string text = LoadMessage(IDS_CONFIRM_QUIT);
   if (::MessageBoxA(_hwnd, text.c_str(), ProductTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
     return false;
-  _program.Log(LoadMessage(IDS_USER_CLOSED));
+  _owner.Log(LoadMessage(IDS_USER_CLOSED));
   return true;
 }
 
@@ -543,8 +324,8 @@ void TMainWindow::WindowDestroyed()
   // outlives the window: it is freed by the destructor, once no message of
   // the window can reach its hook any more.
   ::KillTimer(_hwnd, TrayIconTimer);
-  _shellNotification.reset();
-  _program.End();
+  _driveReports.reset();
+  _owner.End();
 }
 
 LRESULT TMainWindow::WMQueryEndSession()
@@ -556,7 +337,7 @@ LRESULT TMainWindow::WMQueryEndSession()
 void TMainWindow::WMEndSession(bool ending)
 {
   if (ending)
-    _program.SaveAtSessionEnd();
+    _owner.SaveAtSessionEnd();
 }
 
 void TMainWindow::WMUserQuit()
@@ -592,7 +373,7 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     WMUserQuit();
     return 0;
   case WM_MERVANE_INSPECTED:
-    _program.DeliverInspections();
+    _owner.DeliverInspections();
     return 0;
   case WmDpiChanged:
     WMDpiChanged(LOWORD(wParam), lParam);

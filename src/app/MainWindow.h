@@ -5,25 +5,47 @@
 #include "../platform/Window.h"
 #include "../settings/Settings.h"
 #include "MainWindowLayout.h"
+#include "PolicyBoxes.h"
+#include "ProgramSeams.h"
 
-// The main window's class, by which installers find a running Mervane.
-extern const char *const MainWindowClass;
-
-class TProgram;
-class TStCustomShellNotification;
-class TStShellNotification;
-class TStShellItem;
+class TDriveReports;
 class TStTrayIcon;
 
+// What the main window asks of its owner, which holds everything beyond the
+// window: the settings record, the log, the drive checks, the exceptions
+// dialog and the end of the program.
+class TMainWindowOwner
+{
+public:
+  // The one settings record, which the boxes show and change.
+  virtual TSettings &Settings() = 0;
+  virtual const TProgramSeams &Seams() const = 0;
+  // A log entry.
+  virtual void Log(const std::string &text) const = 0;
+  // A drive root, medium or shared folder the shell reported, to be checked.
+  virtual void InspectRoot(const std::string &root) = 0;
+  // WM_MERVANE_INSPECTED came: the checks' results are waiting.
+  virtual void DeliverInspections() = 0;
+  virtual void EditExceptions(HWND owner) = 0;
+  // A failed save is told in a box over `askedFrom`; not at all for none.
+  virtual void SaveSettings(HWND askedFrom) = 0;
+  virtual void SaveAtSessionEnd() = 0;
+  // The window is being destroyed.
+  virtual void End() = 0;
+
+protected:
+  ~TMainWindowOwner() = default;
+};
+
 // The main window: the settings' boxes, the tray icon and its menu, and the
-// shell's reports, which it hands to its program. The program starts it in
-// steps and is called back for everything beyond the window.
-class TMainWindow : public CWindow
+// shell's reports, which it hands to its owner. The owner starts it in steps
+// and is called back for everything beyond the window.
+class TMainWindow : public CWindow, public TBoxes
 {
 public:
   // The window with its controls, at its monitor's dpi, hidden and centred, its tray icon not yet
   // in the notification area, and the shell reports it listens for.
-  explicit TMainWindow(TProgram &program);
+  explicit TMainWindow(TMainWindowOwner &owner);
   ~TMainWindow() override;
 
   // False when the window itself could not be made: it is already gone.
@@ -33,7 +55,7 @@ public:
   void SetErrorReporter(ErrorReporter reporter);
   void ShowSettings();
   void Present();
-  void ApplyPolicies();
+  void ApplyPolicies() { _policyBoxes.Apply(); }
   // The window closes without the quit question: another instance runs, or
   // the program was told to end.
   void AllowClose() { CloseAllowed = true; }
@@ -41,13 +63,14 @@ public:
 
   // Sets a box from program code. A change of state runs the box's click
   // handler, as a click does; the handlers' suppression flags are for this.
-  void SetChecked(TMainWindowControl box, bool checked);
-  bool Checked(TMainWindowControl box) const;
-  HWND Control(TMainWindowControl id) const { return ::GetDlgItem(_hwnd, id); }
+  void SetChecked(TMainWindowControl box, bool checked) override;
+  bool Checked(TMainWindowControl box) const override;
+  HWND Control(TMainWindowControl id) const override { return ::GetDlgItem(_hwnd, id); }
 
 private:
   // The controls, their font and the window's icons at `dpi`.
   bool CreateControls(int dpi);
+  void CreateTrayIcon();
   void EnableControls();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void WMCommand(int id, int code);
@@ -63,8 +86,6 @@ private:
 
   // Controls and menu items.
   void DriveKindSelected();
-  void StartupBoxClicked();
-  void AutoPlayBoxClicked();
   void BehaviourBoxClicked();
   void RunMinimizedClicked();
   void OkClicked();
@@ -73,38 +94,16 @@ private:
   void DefaultValuesClicked();
   void ExceptionsClicked();
   void ShowWindowChosen();
-  void QuitChosen();
   void TrayIconTimerTick();
 
-  // AutoPlay policy (AutoPlayCdRomBox to AutoPlayOtherBox) and start at logon (AnyUserLogonBox,
-  // CurrentUserLogonBox), each shown from the registry and written back from the boxes.
-  void ShowAutoPlayMask(BYTE mask);
-  void ReadAutoPlayPolicy();
-  void WriteAutoPlayPolicy();
-  void ReadStartupEntries();
-  void WriteStartupEntries();
-  void ClearDisabledUserEntry();
-
-  // Drives, media and shares that the shell reports; each handler inspects a
-  // copy of the item's Path.
-  void ShellDriveAdded(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void ShellMediaInserted(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void ShellNetShared(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void ShellDriveAddedByShell(TStCustomShellNotification *Sender, TStShellItem *ShellItem);
-  void CreateShellNotification();
-  void CreateTrayIcon();
-  void InspectReportedItem(const TStShellItem *ShellItem);
-
-  TProgram &_program;
+  TMainWindowOwner &_owner;
   TSettings &_settings;
-  std::unique_ptr<TStShellNotification> _shellNotification;
+  TPolicyBoxes _policyBoxes;
+  std::unique_ptr<TDriveReports> _driveReports;
   std::unique_ptr<TStTrayIcon> _trayIcon;
   HMENU _trayMenu = nullptr;
   CScaledControls _controls;
   int _iconFailures = 0;
   bool CloseAllowed = false;
   bool SuppressBehaviourClicks = false;
-  bool SuppressAutoPlayClicks = false;
-  bool SuppressStartupClicks = false;
-  bool ClearingUserEntry = false;
 };

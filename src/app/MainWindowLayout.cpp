@@ -1,5 +1,7 @@
 #include "MainWindowLayout.h"
 
+const char *const MainWindowClass = "TForm1";
+
 const TControlSpec MainWindowControls[] = {
   {OkButton, ckDefaultButton, "OK", 0, 252, 384, 75, 25},
   {StartupGroup, ckGroup, " Startup ", 0, 8, 8, 409, 73},
@@ -34,3 +36,57 @@ const char *const DriveKindNames[5] = {"CD-ROM", "Removable", "Fixed", "Remote",
 const TMenuItemSpec TrayMenuItems[2] = {{ShowWindowItem, "Show window"}, {QuitItem, "Quit"}};
 
 const char *const MainWindowFontName = "Tahoma";
+
+namespace
+{
+struct TKindClass
+{
+  const char *ClassName;
+  DWORD Style;
+};
+
+TKindClass ClassOf(TControlKind kind)
+{
+  switch (kind)
+  {
+  case ckGroup: return {"BUTTON", BS_GROUPBOX};
+  case ckLabel: return {"STATIC", SS_LEFT | SS_NOPREFIX};
+  case ckCheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP};
+  case ckButton: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP};
+  case ckDefaultButton: return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP};
+  // The designed height, not one rounded to whole items.
+  case ckList: return {"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP | WS_GROUP};
+  }
+  return {"STATIC", 0};
+}
+
+const TControlSpec *SpecOf(int id)
+{
+  for (int i = 0; i < MainWindowControlCount; ++i)
+    if (MainWindowControls[i].Id == id)
+      return &MainWindowControls[i];
+  return nullptr;
+}
+}
+
+std::vector<ChildControl> MainWindowChildControls()
+{
+  // The table places a group's controls within the group; the window holds
+  // them all, so that their notifications reach it.
+  std::vector<ChildControl> rows;
+  for (int i = 0; i < MainWindowControlCount; ++i)
+  {
+    const TControlSpec &spec = MainWindowControls[i];
+    ChildControl row = {spec.Id, nullptr, 0, 0, spec.Caption, spec.Left, spec.Top, spec.Width, spec.Height};
+    if (const TControlSpec *group = spec.Group ? SpecOf(spec.Group) : nullptr)
+    {
+      row.Left += group->Left;
+      row.Top += group->Top;
+    }
+    const TKindClass kind = ClassOf(spec.Kind);
+    row.ClassName = kind.ClassName;
+    row.Style = kind.Style;
+    rows.push_back(row);
+  }
+  return rows;
+}

@@ -1,5 +1,10 @@
 #pragma once
 #include <windows.h>
+#include <vector>
+#include "../platform/Controls.h"
+
+// The main window's class, by which installers find a running Mervane.
+extern const char *const MainWindowClass;
 
 // The main window's controls: ids, captions, places and tab order, in one table.
 
@@ -63,6 +68,9 @@ struct TControlSpec
 // In tab order; a group box comes before its controls.
 extern const TControlSpec MainWindowControls[];
 extern const int MainWindowControlCount;
+// The table's rows as the window's child controls: each with its class and
+// style, a group's controls placed within the window.
+std::vector<ChildControl> MainWindowChildControls();
 
 // The items of DriveKindList, in DriveKind order.
 extern const char *const DriveKindNames[5];

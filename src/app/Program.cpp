@@ -9,7 +9,6 @@
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveWork.h"
 #include "../settings/PolicyValues.h"
-#include "MainWindow.h"
 #include "ProductInfo.h"
 
 namespace
@@ -76,7 +75,7 @@ bool TProgram::Start()
   const HWND window = _mainWindow->Handle();
   _driveWork.reset(new TDriveWork([window] { ::PostMessageA(window, WM_MERVANE_INSPECTED, 0, 0); }));
   for (const std::string &root : PresentDriveRoots())
-    InspectRoot(root, true);
+    SubmitRoot(root, true);
 
   _prompt.reset(new TDescriptionPrompt());
   _prompt->SetErrorReporter(_report);
@@ -99,7 +98,7 @@ void TProgram::Run()
   }
 }
 
-void TProgram::InspectRoot(const std::string &root, bool onlyIfReadable)
+void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable)
 {
   if (!_driveWork)
     return;
@@ -145,7 +144,7 @@ void TProgram::SaveAtSessionEnd()
 {
   if (_skipSave || _savedAtSessionEnd)
     return;
-  SaveSettings();
+  SaveSettings(nullptr);
   _savedAtSessionEnd = true;
 }
 
@@ -157,7 +156,7 @@ void TProgram::End()
   if (_driveWork)
     _driveWork->Abandon();
   if (!_skipSave && !_savedAtSessionEnd)
-    SaveSettings();
+    SaveSettings(nullptr);
   _mutex.Close();
   _logger.reset();
 }

@@ -4,7 +4,7 @@
 
 TDescriptionPrompt::TDescriptionPrompt()
 {
-  CreateModal("TForm3", ProductTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
+  CreateModal(DescriptionPromptClass, ProductTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
               DescriptionPromptClientWidth, DescriptionPromptClientHeight, DescriptionPromptFontName,
               DescriptionPromptFontPoints, DescriptionPromptControls, DescriptionPromptControlCount);
 }

@@ -1,5 +1,7 @@
 #include "DescriptionPromptLayout.h"
 
+const char *const DescriptionPromptClass = "TForm3";
+
 const ChildControl DescriptionPromptControls[] = {
   {PromptLabel, "STATIC", SS_LEFT | SS_NOPREFIX, 0, "", 8, 8, 393, 13},
   {PromptField, "EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, "", 8, 32, 393, 21},

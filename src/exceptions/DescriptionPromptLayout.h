@@ -1,6 +1,9 @@
 #pragma once
 #include "../platform/Controls.h"
 
+// The prompt's window class, by which the tests find it.
+extern const char *const DescriptionPromptClass;
+
 // The prompt's controls: ids, captions, places and tab order, in one table.
 
 // "OK" is IDOK and "Cancel" IDCANCEL, so that Enter and Esc press them.

@@ -56,12 +56,12 @@ int SelectionAfterDelete(int deleted, int count)
 }
 
 TExceptionsDialog::TExceptionsDialog(TDescriptionPrompt &prompt, ReportFn report)
-    : _prompt(prompt), _report(std::move(report))
+  : _prompt(prompt), _report(std::move(report))
 {
   const std::string caption = std::string(ProductTitle) + ". " + LoadMessage(IDS_EXCEPTIONS_SETUP);
-  if (!CreateModal("TForm2", caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, ExceptionsDialogClientWidth,
-                   ExceptionsDialogClientHeight, ExceptionsDialogFontName, ExceptionsDialogFontPoints,
-                   ExceptionsDialogControls, ExceptionsDialogControlCount))
+  if (!CreateModal(ExceptionsDialogClass, caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,
+                   ExceptionsDialogClientWidth, ExceptionsDialogClientHeight, ExceptionsDialogFontName,
+                   ExceptionsDialogFontPoints, ExceptionsDialogControls, ExceptionsDialogControlCount))
     return;
   ::SendMessageA(Control(EntryText), EM_LIMITTEXT, 0, 0);
   LeaveDialogKeysToParent(Control(EntryText));

@@ -1,5 +1,7 @@
 #include "ExceptionsDialogLayout.h"
 
+const char *const ExceptionsDialogClass = "TForm2";
+
 const ChildControl ExceptionsDialogControls[] = {
   {ExceptionsLabel, "STATIC", SS_LEFT | SS_NOPREFIX, 0,
    "List of legal Autorun.inf files. These files will  not be blocked by Mervane", 8, 8, 569, 13},

@@ -1,6 +1,9 @@
 #pragma once
 #include "../platform/Controls.h"
 
+// The exceptions dialog's window class, by which the tests find it.
+extern const char *const ExceptionsDialogClass;
+
 // The exceptions dialog's controls: ids, captions, places and tab order, in one table.
 
 // "OK" is IDOK and "Cancel" IDCANCEL, so that Enter and Esc press them.
@@ -19,7 +22,7 @@ enum TExceptionsDialogControl
 extern const ChildControl ExceptionsDialogControls[];
 extern const size_t ExceptionsDialogControlCount;
 
-// OpenDialog1's title and its one filter.
+// The file dialog's title and its one filter.
 extern const char *const OpenDialogTitle;
 extern const char *const OpenDialogFilterName;
 extern const char *const OpenDialogFilterPattern;
