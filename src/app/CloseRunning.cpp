@@ -4,7 +4,7 @@
 #include "../common/ProgramIds.h"
 #include "../platform/Handle.h"
 #include "../platform/Text.h"
-#include "Form1.h"
+#include "MainWindowLayout.h"
 #include "ProductInfo.h"
 
 bool IsCloseCommand(const char *commandLine)

@@ -1,15 +1,14 @@
 #include "Program.h"
 #include "CrossThread.h"
 #include "../common/Messages.h"
-#include "../exceptions/Form2.h"
-#include "../exceptions/Form3.h"
+#include "../exceptions/DescriptionPrompt.h"
+#include "../exceptions/ExceptionsDialog.h"
 #include "../log/Logger.h"
 #include "../log/Report.h"
 #include "../platform/PathText.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveWork.h"
 #include "../settings/PolicyValues.h"
-#include "Form1.h"
 #include "ProductInfo.h"
 
 namespace
@@ -33,7 +32,7 @@ void TProgram::Log(const std::string &text) const { ReportTo(_logger.get(), text
 bool TProgram::Start()
 {
   // 1. The window with its controls, hidden, centred for when it is first shown.
-  _mainWindow.reset(new TForm1(*this));
+  _mainWindow.reset(new TMainWindow(*this));
   if (!_mainWindow->Created())
     return false;
 
@@ -60,7 +59,9 @@ bool TProgram::Start()
   // 8.-10. Settings, what the lock bits leave enabled, the boxes.
   ResetDefaults(_settings);
   const TPolicyValues policy = ReadPolicyValues(_report, _seams.RegistryDeny);
-  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report, &policy);
+  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report,
+               [&](TSettings &record, const TCommonFlagsTexts &common)
+               { ApplyPolicyValues(policy, record, common, _report); });
   _skipSave = false;
   _mainWindow->ShowSettings();
 
@@ -74,11 +75,11 @@ bool TProgram::Start()
   const HWND window = _mainWindow->Handle();
   _driveWork.reset(new TDriveWork([window] { ::PostMessageA(window, WM_MERVANE_INSPECTED, 0, 0); }));
   for (const std::string &root : PresentDriveRoots())
-    InspectRoot(root, true);
+    SubmitRoot(root, true);
 
-  _prompt.reset(new TForm3());
+  _prompt.reset(new TDescriptionPrompt());
   _prompt->SetErrorReporter(_report);
-  _exceptionsDialog.reset(new TForm2(*_prompt, _report));
+  _exceptionsDialog.reset(new TExceptionsDialog(*_prompt, _report));
   _exceptionsDialog->SetErrorReporter(_report);
   return true;
 }
@@ -97,7 +98,7 @@ void TProgram::Run()
   }
 }
 
-void TProgram::InspectRoot(const std::string &root, bool onlyIfReadable)
+void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable)
 {
   if (!_driveWork)
     return;
@@ -146,7 +147,7 @@ void TProgram::EndSession()
   StopDriveWork();
   if (_skipSave || _savedAtSessionEnd)
     return;
-  SaveSettings();
+  SaveSettings(nullptr);
   _savedAtSessionEnd = true;
 }
 
@@ -166,7 +167,7 @@ void TProgram::End()
 {
   StopDriveWork();
   if (!_skipSave && !_savedAtSessionEnd)
-    SaveSettings();
+    SaveSettings(nullptr);
   _mutex.Close();
   _logger.reset();
 }

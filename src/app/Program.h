@@ -2,32 +2,21 @@
 #include <memory>
 #include <string>
 #include "../platform/Handle.h"
-#include "../platform/Registry.h"
 #include "../settings/Settings.h"
-#include "../shell/TrayIcon.h"
 #include "AppPaths.h"
 #include "InspectionReport.h"
+#include "MainWindow.h"
+#include "ProgramSeams.h"
 
 class TDriveWork;
 class TFileLogger;
-class TForm1;
-class TForm2;
-class TForm3;
-
-// What tests put between the program and the platform, for conditions this
-// machine cannot make. The defaults are the platform's own calls.
-struct TProgramSeams
-{
-  // Every call of the tray icon to the notification area.
-  TShellNotifyIconFn NotifyIcon = &::Shell_NotifyIconA;
-  // Every registry key the program opens, creates or changes.
-  RegistryDenyHook RegistryDeny = nullptr;
-};
+class TExceptionsDialog;
+class TDescriptionPrompt;
 
 // The owner of the program's parts: paths, single-instance mutex, log,
 // settings record, drive workers, windows. It starts and ends the program;
 // the main window handles the window and calls back here for the rest.
-class TProgram : CNonCopyable
+class TProgram final : public TMainWindowOwner, CNonCopyable
 {
 public:
   explicit TProgram(const TProgramSeams &seams = TProgramSeams());
@@ -41,38 +30,41 @@ public:
   void Run();
 
   // Null before Start() or when the window could not be made.
-  TForm1 *MainWindow() const { return _mainWindow.get(); }
+  TMainWindow *MainWindow() const { return _mainWindow.get(); }
   bool IsFirstInstance() const { return _firstInstance; }
   const AppPaths &Paths() const { return _paths; }
-  const TProgramSeams &Seams() const { return _seams; }
+  const TProgramSeams &Seams() const override { return _seams; }
   // The process's one settings record, from Start() to the end.
-  TSettings &Settings() { return _settings; }
+  TSettings &Settings() override { return _settings; }
   // A log entry; dropped before the log is open and after it is closed.
-  void Log(const std::string &text) const;
+  void Log(const std::string &text) const override;
   const ReportFn &Reporter() const { return _report; }
 
-  // Hands a root to the drive workers with a copy of the settings, keeping
-  // copies unless the common file said no. The result comes back to the
-  // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
-  void InspectRoot(const std::string &root, bool onlyIfReadable = false);
-  void DeliverInspections();
+  void InspectRoot(const std::string &root) override { SubmitRoot(root, false); }
+  void DeliverInspections() override;
   // Drive checks submitted whose results have not yet come back.
   size_t DriveChecksPending() const;
 
-  void EditExceptions(HWND owner);
+  void EditExceptions(HWND owner) override;
   // A failed save is logged, and told in a box over `askedFrom` when the
   // user asked for it there; the settings stay in memory for the next save.
-  void SaveSettings(HWND askedFrom = nullptr);
+  void SaveSettings(HWND askedFrom) override;
   // The session ends: the process may go without the window ever being
   // destroyed, so the drive work stops as at the end (the write gate closed,
   // finished checks logged) and the settings are saved now, once.
-  void EndSession();
+  void EndSession() override;
   // The main window is being destroyed: no box any more, drives left to
   // their workers, the settings saved, the mutex and the log closed.
-  void End();
+  void End() override;
 
 private:
   void StopDriveWork();
+  // Hands a root to the drive workers with a copy of the settings, keeping
+  // copies unless the common file said no. The result comes back to the
+  // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
+  // The start-up scan's roots are checked only when they answer.
+  void SubmitRoot(const std::string &root, bool onlyIfReadable);
+
   const TProgramSeams _seams;
   AppPaths _paths;
   CHandle _mutex;
@@ -85,8 +77,8 @@ private:
   // Nothing was loaded, so nothing may be saved over the user's file.
   bool _skipSave = true;
   bool _savedAtSessionEnd = false;
-  std::unique_ptr<TForm3> _prompt;
-  std::unique_ptr<TForm2> _exceptionsDialog;
+  std::unique_ptr<TDescriptionPrompt> _prompt;
+  std::unique_ptr<TExceptionsDialog> _exceptionsDialog;
   // Last: destroyed first, while everything its end uses still lives.
-  std::unique_ptr<TForm1> _mainWindow;
+  std::unique_ptr<TMainWindow> _mainWindow;
 };

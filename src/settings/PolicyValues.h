@@ -39,16 +39,7 @@ extern const char *const PolicyKeyPath;
 // out with one entry to `report`. Keys that do not open count as empty.
 TPolicyValues ReadPolicyValues(const ReportFn &report, RegistryDenyHook deny = nullptr);
 
-// The common file's flags texts, as read, and whether each was read whole.
-struct TCommonFlagsTexts
-{
-  std::string &Behaviour;
-  bool &BehaviourWhole;
-  std::string &RepairShortcuts;
-  bool &RepairShortcutsWhole;
-};
-
 // Puts the values present in `policy` in place of the common file's, once
-// that file is read.
+// that file is read: LoadSettings' override of the common file.
 void ApplyPolicyValues(const TPolicyValues &policy, TSettings &record, const TCommonFlagsTexts &common,
                        const ReportFn &report);

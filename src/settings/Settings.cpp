@@ -4,7 +4,6 @@
 #include "../platform/Profile.h"
 #include "../platform/Text.h"
 #include "ExceptionEncoding.h"
-#include "PolicyValues.h"
 
 namespace
 {
@@ -157,7 +156,7 @@ bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[D
 }
 
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
-                  const ReportFn &report, const TPolicyValues *policy)
+                  const ReportFn &report, const CommonOverrideFn &overrideCommon)
 {
   // Without an application-data folder both paths name the file beside the
   // program; its lists are then the user's, or accepting the dialog would
@@ -172,8 +171,8 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
   bool behaviourWhole = ReadProfileText(commonIniPath, Section, "Behaviour", behaviour);
   std::string repair;
   bool repairWhole = ReadProfileText(commonIniPath, Section, "RepairShortcuts", repair);
-  if (policy)
-    ApplyPolicyValues(*policy, record, {behaviour, behaviourWhole, repair, repairWhole}, report);
+  if (overrideCommon)
+    overrideCommon(record, {behaviour, behaviourWhole, repair, repairWhole});
 
   record.FirstRun = ReadBoolean(iniPath, "FirstRun", record.FirstRun);
   if (!record.IsLocked(LockSettings))

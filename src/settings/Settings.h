@@ -50,18 +50,29 @@ struct TSettings
 };
 
 using ReportFn = std::function<void(const std::string &)>;
-struct TPolicyValues;
 
 void ResetDefaults(TSettings &record);
+
+// The common file's flags texts, as read, and whether each was read whole.
+struct TCommonFlagsTexts
+{
+  std::string &Behaviour;
+  bool &BehaviourWhole;
+  std::string &RepairShortcuts;
+  bool &RepairShortcutsWhole;
+};
+// Changes what was read from the common file before the user's file is
+// read: the administrator's presets from Group Policy (see PolicyValues.h).
+using CommonOverrideFn = std::function<void(TSettings &record, const TCommonFlagsTexts &common)>;
 
 // Fills `record` from both files. When both paths name the same file, its
 // exception lists are taken as the user's only. Problems worth a log entry
 // (a Behaviour value that cannot be converted, unpaired list entries, a list
 // too long to read whole) go to `report`. Enabled states of controls are the
-// caller's business. Values present in `policy` take the place of the common
-// file's (see PolicyValues.h).
+// caller's business. `overrideCommon`, when given, takes the common file's
+// values once they are read.
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
-                  const ReportFn &report, const TPolicyValues *policy = nullptr);
+                  const ReportFn &report, const CommonOverrideFn &overrideCommon = CommonOverrideFn());
 
 // What a save did: Error is 0 when `File` holds the settings; otherwise the
 // system's error code, and `File` is exactly as it was before the save.

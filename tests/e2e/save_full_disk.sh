@@ -88,7 +88,7 @@ expect_unchanged
 driver answers TForm1 "$TITLE" 5000 || fail "the window does not answer after the failed saves"
 quit_mervane
 expect_unchanged
-# The dialog's entry comes through the reporter the program gives TForm2.
+# The dialog's entry comes through the reporter the program gives TExceptionsDialog.
 failed="Settings could not be saved to $WIN_INI: Disk full."
 expect_log "$LOG" "$(log_normalised "$PREFIX/old.log"
   entry "$failed"

@@ -1,9 +1,9 @@
 // What the exceptions dialog decides by itself: which file names Add takes,
 // and which entry is selected after Delete; the prompt's layout at a new dpi.
 #include <gtest/gtest.h>
-#include "exceptions/Form2.h"
-#include "exceptions/Form3.h"
-#include "exceptions/Form3Layout.h"
+#include "exceptions/ExceptionsDialog.h"
+#include "exceptions/DescriptionPrompt.h"
+#include "exceptions/DescriptionPromptLayout.h"
 
 TEST(ExceptionsDialog, NameTestTakesAutorunInfInAnyCase)
 {
@@ -38,7 +38,7 @@ TEST(ExceptionsDialog, DeleteSelectsTheFollowingEntryElseTheFirst)
 // lays its controls out again at twice their size, in a font made for 192 dpi.
 TEST(ExceptionsDialog, PromptLaysItselfOutAgainAtANewDpi)
 {
-  TForm3 prompt;
+  TDescriptionPrompt prompt;
   const HWND window = prompt.Handle();
   ASSERT_NE(window, nullptr);
   RECT suggested = {10, 20, 10 + 840, 20 + 250};
@@ -50,9 +50,9 @@ TEST(ExceptionsDialog, PromptLaysItselfOutAgainAtANewDpi)
   EXPECT_EQ(place.top, 20);
   EXPECT_EQ(place.right - place.left, 840);
   EXPECT_EQ(place.bottom - place.top, 250);
-  for (size_t i = 0; i < Form3ControlCount; ++i)
+  for (size_t i = 0; i < DescriptionPromptControlCount; ++i)
   {
-    const ChildControl &row = Form3Controls[i];
+    const ChildControl &row = DescriptionPromptControls[i];
     const HWND control = ::GetDlgItem(window, row.Id);
     RECT r;
     ::GetWindowRect(control, &r);
@@ -63,6 +63,6 @@ TEST(ExceptionsDialog, PromptLaysItselfOutAgainAtANewDpi)
     EXPECT_EQ(r.bottom - r.top, 2 * row.Height) << row.Id;
     LOGFONTA font = {};
     ASSERT_TRUE(::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof(font), &font));
-    EXPECT_EQ(font.lfHeight, -::MulDiv(Form3FontPoints, 192, 72)) << row.Id;
+    EXPECT_EQ(font.lfHeight, -::MulDiv(DescriptionPromptFontPoints, 192, 72)) << row.Id;
   }
 }

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 #include "ProtectionTestSupport.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "common/Messages.h"
 #include "app/Program.h"
 #include "app/ProductInfo.h"
@@ -74,7 +74,7 @@ protected:
     seams.NotifyIcon = FixtureIcon;
     program.reset(new TProgram(seams));
     ASSERT_TRUE(program->Start());
-    form = program->MainWindow();
+    window = program->MainWindow();
     // The start-up scan runs on, beside the window; a case's files come after it.
     ASSERT_TRUE(PumpUntil([&] { return program->DriveChecksPending() == 0; }));
   }
@@ -91,7 +91,7 @@ protected:
   }
   std::vector<std::string> Logged() const { return LogMessages(ReadBytes(program->Paths().LogPath)); }
   std::unique_ptr<TProgram> program;
-  TForm1 *form = nullptr;
+  TMainWindow *window = nullptr;
 };
 }
 
@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, WithoutATaskbarTheIconIsGivenUpOnceAfter121Tries)
   BoxWatcher watcher(WindowTitle());
   // The ticks of two minutes, sent at once; the window's own timer may add one.
   for (int tick = 0; tick < 121 && watcher.Seen() == 0; ++tick)
-    ::SendMessageA(form->Handle(), WM_TIMER, 1, 0);
+    ::SendMessageA(window->Handle(), WM_TIMER, 1, 0);
   ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
   const std::vector<std::string> boxes = watcher.Stop();
   const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
@@ -237,8 +237,8 @@ TEST(MainWindow, AUserListTooLongToReadCannotBeEditedAway)
   {
     TProgram program;
     ASSERT_TRUE(program.Start());
-    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()->Control(Button5)));
-    EXPECT_TRUE(::IsWindowEnabled(program.MainWindow()->Control(Button4)));
+    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()->Control(ExceptionsButton)));
+    EXPECT_TRUE(::IsWindowEnabled(program.MainWindow()->Control(DefaultValuesButton)));
   }
   DropQueuedMessages();
   ::DeleteFileA(ini.c_str());
@@ -287,7 +287,7 @@ TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
   size_t before = Logged().size();
   checkWithoutTakingIt();
   EXPECT_EQ(Logged().size(), before);
-  ::SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
+  ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
   std::vector<std::string> logged = Logged();
   ASSERT_EQ(logged.size(), before + 1);
   EXPECT_EQ(logged.back(), entry);
@@ -296,7 +296,7 @@ TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
   DropQueuedMessages();
   program.reset(new TProgram(TProgramSeams()));
   ASSERT_TRUE(program->Start());
-  form = program->MainWindow();
+  window = program->MainWindow();
   ASSERT_TRUE(PumpUntil([&] { return program->DriveChecksPending() == 0; }));
   before = Logged().size();
   checkWithoutTakingIt();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "WorkFiles.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/Program.h"
 #include "app/ProductInfo.h"
 #include "platform/Registry.h"
@@ -97,7 +97,7 @@ protected:
   void TearDown() override
   {
       program.reset();
-    form = nullptr;
+    window = nullptr;
     // The window's end posts a quit message; it must not reach the next case.
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -113,25 +113,28 @@ protected:
     seams.RegistryDeny = hook;
     program.reset(new TProgram(seams));
     ASSERT_TRUE(program->Start());
-    form = program->MainWindow();
+    window = program->MainWindow();
   }
   // A user's click, run through the box's handler.
-  void Click(TForm1Control box) { form->SetChecked(box, !form->Checked(box)); }
+  void Click(TMainWindowControl box) { window->SetChecked(box, !window->Checked(box)); }
   // Checked and enabled digits of the boxes.
-  std::string Boxes(std::initializer_list<TForm1Control> boxes) const
+  std::string Boxes(std::initializer_list<TMainWindowControl> boxes) const
   {
     std::string checked, enabled;
-    for (TForm1Control box : boxes)
+    for (TMainWindowControl box : boxes)
     {
-      checked += form->Checked(box) ? '1' : '0';
-      enabled += ::IsWindowEnabled(form->Control(box)) ? '1' : '0';
+      checked += window->Checked(box) ? '1' : '0';
+      enabled += ::IsWindowEnabled(window->Control(box)) ? '1' : '0';
     }
     return checked + "/" + enabled;
   }
-  std::string AutoPlay() const { return Boxes({CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7}); }
-  std::string Startup() const { return Boxes({CheckBox1, CheckBox2}); }
+  std::string AutoPlay() const
+  {
+    return Boxes({AutoPlayCdRomBox, AutoPlayRemovableBox, AutoPlayFixedBox, AutoPlayRemoteBox, AutoPlayOtherBox});
+  }
+  std::string Startup() const { return Boxes({AnyUserLogonBox, CurrentUserLogonBox}); }
   std::unique_ptr<TProgram> program;
-  TForm1 *form = nullptr;
+  TMainWindow *window = nullptr;
 };
 }
 
@@ -143,13 +146,13 @@ TEST_F(PolicyTest, WithoutAdministratorRightsOnlyTheUsersScopeIsWritten)
   EXPECT_EQ(Startup(), "00/01");
 
   // The user's scope takes the click, and the boxes show the machine's value again.
-  Click(CheckBox6);
+  Click(AutoPlayRemoteBox);
   EXPECT_EQ(AutoPlay(), "11101/11111");
-  Click(CheckBox2);
+  Click(CurrentUserLogonBox);
   EXPECT_EQ(Startup(), "01/01");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, RunPath, "Mervane"), "sz \"" + ProgramFilePath() + "\"");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, PolicyPath, "NoDriveTypeAutoRun"), "dword 0");
-  Click(CheckBox2);
+  Click(CurrentUserLogonBox);
   EXPECT_EQ(Startup(), "00/01");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, RunPath, "Mervane"), "");
   EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RunPath, "Mervane"), "");
@@ -198,7 +201,7 @@ TEST_F(PolicyTest, AMachineWriteThatFailsKeepsTheAutoPlayBoxesForTheUsersOne)
 {
   SetPolicy(HKEY_LOCAL_MACHINE, 0x91);
   Start(RefuseMachineValueWrites);
-  Click(CheckBox6);
+  Click(AutoPlayRemoteBox);
   EXPECT_EQ(AutoPlay(), "11101/11111");
   EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, PolicyPath, "NoDriveTypeAutoRun"), "dword 145");
   EXPECT_EQ(ValueOf(HKEY_CURRENT_USER, PolicyPath, "NoDriveTypeAutoRun"), "dword 0");

@@ -1,11 +1,11 @@
-#include "Form2.h"
+#include "ExceptionsDialog.h"
 #include <commdlg.h>
 #include "../common/Messages.h"
 #include "../platform/PathText.h"
 #include "../settings/ExceptionEncoding.h"
+#include "DescriptionPrompt.h"
 #include "ExceptionRecords.h"
-#include "Form2Layout.h"
-#include "Form3.h"
+#include "ExceptionsDialogLayout.h"
 
 
 namespace
@@ -55,18 +55,20 @@ int SelectionAfterDelete(int deleted, int count)
   return deleted < count ? deleted : 0;
 }
 
-TForm2::TForm2(TForm3 &prompt, ReportFn report) : _prompt(prompt), _report(std::move(report))
+TExceptionsDialog::TExceptionsDialog(TDescriptionPrompt &prompt, ReportFn report)
+  : _prompt(prompt), _report(std::move(report))
 {
   const std::string caption = std::string(ProductTitle) + ". " + LoadMessage(IDS_EXCEPTIONS_SETUP);
-  if (!CreateModal("TForm2", caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, Form2ClientWidth,
-                   Form2ClientHeight, Form2FontName, Form2FontPoints, Form2Controls, Form2ControlCount))
+  if (!CreateModal(ExceptionsDialogClass, caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,
+                   ExceptionsDialogClientWidth, ExceptionsDialogClientHeight, ExceptionsDialogFontName,
+                   ExceptionsDialogFontPoints, ExceptionsDialogControls, ExceptionsDialogControlCount))
     return;
-  ::SendMessageA(Control(Memo1), EM_LIMITTEXT, 0, 0);
-  LeaveDialogKeysToParent(Control(Memo1));
+  ::SendMessageA(Control(EntryText), EM_LIMITTEXT, 0, 0);
+  LeaveDialogKeysToParent(Control(EntryText));
 }
 
-bool TForm2::Execute(HWND owner, TSettings &settings, const std::string &iniPath, const std::string &programFolder,
-                     const std::string &applicationTitle)
+bool TExceptionsDialog::Execute(HWND owner, TSettings &settings, const std::string &iniPath,
+                                const std::string &programFolder, const std::string &applicationTitle)
 {
   if (!_hwnd || IsModal())
     return false;
@@ -76,7 +78,7 @@ bool TForm2::Execute(HWND owner, TSettings &settings, const std::string &iniPath
   Fill(CombinedExceptions(settings));
   if (_entries.Count() > 0 && SelectedIndex() < 0)
     Select(0);
-  ListBox1Click();
+  EntrySelected();
   const bool accepted = ShowModal(owner) == IDOK;
   if (accepted)
   {
@@ -87,7 +89,7 @@ bool TForm2::Execute(HWND owner, TSettings &settings, const std::string &iniPath
   return accepted;
 }
 
-void TForm2::PlaceOver(HWND owner)
+void TExceptionsDialog::PlaceOver(HWND owner)
 {
   RECT main, own;
   if (!owner || !::GetWindowRect(owner, &main) || !::GetWindowRect(_hwnd, &own))
@@ -98,9 +100,9 @@ void TForm2::PlaceOver(HWND owner)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm2::Fill(const ExceptionList &entries)
+void TExceptionsDialog::Fill(const ExceptionList &entries)
 {
-  const HWND list = Control(ListBox1);
+  const HWND list = Control(EntryList);
   ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
   _entries.Clear();
   for (size_t i = 0; i < entries.Count(); ++i)
@@ -108,23 +110,26 @@ void TForm2::Fill(const ExceptionList &entries)
     _entries.Add(entries.Names[i], entries.Bodies[i]);
     ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries.Names[i].c_str()));
   }
-  ::SetWindowTextA(Control(Memo1), "");
+  ::SetWindowTextA(Control(EntryText), "");
 }
 
-int TForm2::SelectedIndex() const
+int TExceptionsDialog::SelectedIndex() const
 {
-  return static_cast<int>(::SendMessageA(Control(ListBox1), LB_GETCURSEL, 0, 0));
+  return static_cast<int>(::SendMessageA(Control(EntryList), LB_GETCURSEL, 0, 0));
 }
 
-void TForm2::Select(int index) { ::SendMessageA(Control(ListBox1), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+void TExceptionsDialog::Select(int index)
+{
+  ::SendMessageA(Control(EntryList), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
 
-void TForm2::ShowMessage(int id)
+void TExceptionsDialog::ShowMessage(int id)
 {
   const std::string text = LoadMessage(id);
   ::MessageBoxA(_hwnd, text.c_str(), _applicationTitle.c_str(), MB_OK);
 }
 
-void TForm2::Save(HWND owner, const TSettings &settings, const std::string &iniPath)
+void TExceptionsDialog::Save(HWND owner, const TSettings &settings, const std::string &iniPath)
 {
   const SaveResult saved = SaveSettings(settings, iniPath);
   if (saved.Saved())
@@ -136,9 +141,9 @@ void TForm2::Save(HWND owner, const TSettings &settings, const std::string &iniP
   ::MessageBoxA(owner, text.c_str(), _applicationTitle.c_str(), MB_OK | MB_ICONWARNING);
 }
 
-bool TForm2::RunOpenDialog1(std::string &path)
+bool TExceptionsDialog::ChooseAutorunInf(std::string &path)
 {
-  std::string filter = std::string(OpenDialog1FilterName) + '\0' + OpenDialog1FilterPattern + '\0' + '\0';
+  std::string filter = std::string(OpenDialogFilterName) + '\0' + OpenDialogFilterPattern + '\0' + '\0';
   char file[MAX_PATH * 4] = "";
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof(ofn);
@@ -147,7 +152,7 @@ bool TForm2::RunOpenDialog1(std::string &path)
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof(file);
-  ofn.lpstrTitle = OpenDialog1Title;
+  ofn.lpstrTitle = OpenDialogTitle;
   ofn.Flags = OFN_EXPLORER | OFN_FORCESHOWHIDDEN | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
               OFN_NONETWORKBUTTON | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
   if (!::GetOpenFileNameA(&ofn))
@@ -156,19 +161,19 @@ bool TForm2::RunOpenDialog1(std::string &path)
   return true;
 }
 
-void TForm2::ListBox1Click()
+void TExceptionsDialog::EntrySelected()
 {
   const int i = SelectedIndex();
   if (i < 0 || static_cast<size_t>(i) >= _entries.Bodies.size())
     return;
-  ::SetWindowTextA(Control(Memo1), "");
-  ::SetWindowTextA(Control(Memo1), DecodeBody(_entries.Bodies[static_cast<size_t>(i)]).c_str());
+  ::SetWindowTextA(Control(EntryText), "");
+  ::SetWindowTextA(Control(EntryText), DecodeBody(_entries.Bodies[static_cast<size_t>(i)]).c_str());
 }
 
-void TForm2::Button1Click()
+void TExceptionsDialog::AddClicked()
 {
   std::string path;
-  const bool chosen = RunOpenDialog1(path);
+  const bool chosen = ChooseAutorunInf(path);
   ::SetCurrentDirectoryA(_programFolder.c_str());
   if (!chosen)
     return;
@@ -192,42 +197,42 @@ void TForm2::Button1Click()
     return;
   }
   _entries.Add(answer, EncodeBody(text));
-  const LRESULT added = ::SendMessageA(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(answer.c_str()));
+  const LRESULT added = ::SendMessageA(Control(EntryList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(answer.c_str()));
   Select(static_cast<int>(added));
-  ListBox1Click();
+  EntrySelected();
 }
 
-void TForm2::Button2Click()
+void TExceptionsDialog::DeleteClicked()
 {
   const int i = SelectedIndex();
   if (i < 0)
     return;
-  ::SendMessageA(Control(ListBox1), LB_DELETESTRING, static_cast<WPARAM>(i), 0);
+  ::SendMessageA(Control(EntryList), LB_DELETESTRING, static_cast<WPARAM>(i), 0);
   if (static_cast<size_t>(i) < _entries.Count())
   {
     _entries.Names.erase(_entries.Names.begin() + i);
     _entries.Bodies.erase(_entries.Bodies.begin() + i);
   }
-  ::SetWindowTextA(Control(Memo1), "");
+  ::SetWindowTextA(Control(EntryText), "");
   Select(SelectionAfterDelete(i, static_cast<int>(_entries.Count())));
-  ListBox1Click();
+  EntrySelected();
 }
 
-void TForm2::WMCommand(int id, int code)
+void TExceptionsDialog::WMCommand(int id, int code)
 {
-  if (id == ListBox1)
+  if (id == EntryList)
   {
     if (code == LBN_SELCHANGE)
-      ListBox1Click();
+      EntrySelected();
     return;
   }
   if (code != BN_CLICKED)
     return;
   switch (id)
   {
-  case Button1: Button1Click(); break;
-  case Button2: Button2Click(); break;
-  case Button4: EndModal(IDOK); break;
-  case Button3: EndModal(IDCANCEL); break;
+  case AddButton: AddClicked(); break;
+  case DeleteButton: DeleteClicked(); break;
+  case DialogOkButton: EndModal(IDOK); break;
+  case DialogCancelButton: EndModal(IDCANCEL); break;
   }
 }

@@ -3,10 +3,10 @@
 #include "../platform/ModalWindow.h"
 
 // The one-line text prompt; created hidden at start.
-class TForm3 : public CModalWindow
+class TDescriptionPrompt : public CModalWindow
 {
 public:
-  TForm3();
+  TDescriptionPrompt();
   // Shows `prompt` under `caption` with an empty field, modally over `owner`.
   // True on OK, with the field's text as typed in `answer`; on Cancel (or the
   // close box) false, with `answer` left alone.

@@ -3,17 +3,17 @@
 #include "../platform/ModalWindow.h"
 #include "../settings/Settings.h"
 
-class TForm3;
+class TDescriptionPrompt;
 
 // The exceptions dialog; created hidden at start. It edits a copy of the
 // combined exception lists and hands it back only on OK.
-class TForm2 : public CModalWindow
+class TExceptionsDialog : public CModalWindow
 {
 public:
   // `prompt` asks for the description of a new entry. `report` takes the
   // log entry of a save at OK that failed (the program's log; none when
   // empty); the user is told in a message box either way.
-  explicit TForm2(TForm3 &prompt, ReportFn report = ReportFn());
+  explicit TExceptionsDialog(TDescriptionPrompt &prompt, ReportFn report = ReportFn());
   // Opens the dialog over the middle of `owner`, filled afresh from
   // `settings`. On OK the edited list becomes the user's and the settings are
   // saved to `iniPath`; true then, even when the save failed: the list stays
@@ -29,17 +29,17 @@ private:
   void Fill(const ExceptionList &entries);
   int SelectedIndex() const;
   void Select(int index);
-  bool RunOpenDialog1(std::string &path);
+  bool ChooseAutorunInf(std::string &path);
   void ShowMessage(int id);
   void Save(HWND owner, const TSettings &settings, const std::string &iniPath);
 
-  void ListBox1Click();
-  void Button1Click();
-  void Button2Click();
+  void EntrySelected();
+  void AddClicked();
+  void DeleteClicked();
 
-  TForm3 &_prompt;
+  TDescriptionPrompt &_prompt;
   ReportFn _report;
-  // Names: the items of ListBox1; Bodies: the BodyList, in body encoding.
+  // Names: the items of EntryList; Bodies: the BodyList, in body encoding.
   ExceptionList _entries;
   std::string _programFolder;
   std::string _applicationTitle;
