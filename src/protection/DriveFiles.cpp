@@ -16,6 +16,33 @@ std::wstring WithBackslash(const std::wstring &folder)
   return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
 }
 
+// `path` with the blanks and dots that end any of its names dropped. Wine
+// gives the path of a file named so (" ", "x.") that way.
+std::wstring WithoutEndingBlanksAndDots(const std::wstring &path)
+{
+  std::wstring result;
+  for (wchar_t c : path)
+  {
+    if (c == L'\\')
+      while (!result.empty() && (result.back() == L' ' || result.back() == L'.'))
+        result.pop_back();
+    result += c;
+  }
+  while (!result.empty() && (result.back() == L' ' || result.back() == L'.'))
+    result.pop_back();
+  return result;
+}
+
+// True when `path` opens the very file `info` is of (a link to it reached it).
+bool IsSameFile(const std::wstring &path, const BY_HANDLE_FILE_INFORMATION &info)
+{
+  CWideFile other;
+  BY_HANDLE_FILE_INFORMATION otherInfo;
+  return other.Open(LiteralPath(path), true, true) && other.Information(otherInfo) &&
+         otherInfo.dwVolumeSerialNumber == info.dwVolumeSerialNumber &&
+         otherInfo.nFileIndexHigh == info.nFileIndexHigh && otherInfo.nFileIndexLow == info.nFileIndexLow;
+}
+
 std::vector<std::wstring> PartsOf(const std::wstring &relative)
 {
   std::vector<std::wstring> parts;
@@ -141,10 +168,13 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
   // link compares with what the system says of its files.
   std::wstring final, rootFinal;
   CWideFile rootFolder;
-  if (_file.FinalPath(final) &&
-      !SameWideIgnoreCase(final, rootFolder.Open(LiteralPath(wideRoot), true) && rootFolder.FinalPath(rootFinal)
-                                     ? WithBackslash(rootFinal) + relative
-                                     : path))
+  const std::wstring expected = rootFolder.Open(LiteralPath(wideRoot), true) && rootFolder.FinalPath(rootFinal)
+                                    ? WithBackslash(rootFinal) + relative
+                                    : path;
+  // Wine's path of a name that ends in blanks or dots lacks them: it stands
+  // for this file unless it opens another one (the one a link led to).
+  if (_file.FinalPath(final) && !SameWideIgnoreCase(final, expected) &&
+      !(SameWideIgnoreCase(final, WithoutEndingBlanksAndDots(expected)) && !IsSameFile(final, _info)))
     return Refuse("outside the drive");
   return true;
 }
