@@ -114,7 +114,7 @@ bool IsRunnable(const std::string &path)
 
 bool IsShortcutName(const std::wstring &name)
 {
-  return name.size() > 4 && ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.data() + name.size() - 4, 4,
+  return name.size() >= 4 && ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.data() + name.size() - 4, 4,
                                              L".lnk", 4) == CSTR_EQUAL;
 }
 

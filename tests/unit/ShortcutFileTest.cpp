@@ -221,11 +221,21 @@ TEST(ShortcutFile, TargetIdListAsAPath)
     list.insert(list.size() - 2, std::string("\x08\x00\x41\x01\x00\x00\x00\x00", 8));
     return list;
   }();
+  const std::string unicodeName = [] {
+    std::string list = IdListOf("C:\\", 0);
+    const std::string item = std::string("\x36\0", 2) + std::string(10, '\0') + Utf16("\xDC" "ber.exe") +
+                             std::string(2, '\0');
+    std::string sized;
+    PutU16(sized, static_cast<unsigned>(item.size()) + 2);
+    list.insert(list.size() - 2, sized + item);
+    return list;
+  }();
   const struct
   {
     const char *What;
     std::string IdList, Path;
   } cases[] = {
+      {"a file entry named in UTF-16", unicodeName, "C:\\\xDC" "ber.exe"},
       {"version 3 (Windows XP)", IdListOf("C:\\Program Files\\Long Name.exe", 3),
        "C:\\Program Files\\Long Name.exe"},
       {"version 7", IdListOf("C:\\Program Files\\Long Name.exe", 7), "C:\\Program Files\\Long Name.exe"},
