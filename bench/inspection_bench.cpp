@@ -15,6 +15,8 @@
 #include "protection/DriveInspection.h"
 #include "protection/DriveWork.h"
 #include "protection/MenuCache.h"
+#include "protection/ShortcutWorm.h"
+#include "../tests/unit/ShortcutWriter.h"
 
 static TFileLogger *BenchLog = nullptr;
 
@@ -138,6 +140,75 @@ std::string BareRead(const char *path)
 void Row(const char *name, const Timing &t)
 {
   printf("| %-44s | %10.3f | %10.3f | %5.2f |\n", name, t.inspection, t.bare, t.inspection / t.bare);
+}
+
+// A user's own shortcut number `i` as the shell writes one (target ID list,
+// LinkInfo, relative path, working folder, arguments): a document on the
+// stick (4 in 10), a program elsewhere with a document as argument (3 in 10),
+// a program on the stick (2 in 10), a command prompt (1 in 10).
+std::string UserShortcut(int i)
+{
+  const std::string n = std::to_string(i);
+  testsupport::TLinkSpec spec;
+  spec.LinkInfoUnicode = true;
+  spec.Strings = LinkFlag::HasRelativePath | LinkFlag::HasWorkingDir;
+  switch (i % 10)
+  {
+  case 0:
+  case 1:
+  case 2:
+  case 3:
+    spec.LocalBasePath = "E:\\Docs\\report " + n + ".docx";
+    spec.RelativePath = ".\\Docs\\report " + n + ".docx";
+    spec.WorkingDir = "E:\\Docs";
+    break;
+  case 4:
+  case 5:
+  case 6:
+    spec.LocalBasePath = "C:\\Program Files\\Editor " + n + "\\edit.exe";
+    spec.RelativePath = "..\\Program Files\\Editor " + n + "\\edit.exe";
+    spec.WorkingDir = "C:\\Program Files\\Editor " + n;
+    spec.Arguments = "\"E:\\Docs\\report " + n + ".docx\"";
+    break;
+  case 7:
+  case 8:
+    spec.LocalBasePath = "E:\\Apps\\tool.exe";
+    spec.RelativePath = ".\\Apps\\tool.exe";
+    spec.WorkingDir = "E:\\Apps";
+    spec.Arguments = "/open \"report " + n + ".docx\"";
+    break;
+  default:
+    spec.LocalBasePath = "C:\\Windows\\system32\\cmd.exe";
+    spec.RelativePath = "..\\Windows\\system32\\cmd.exe";
+    spec.WorkingDir = "E:\\";
+    spec.Arguments = "/k cd Docs";
+  }
+  if (!spec.Arguments.empty())
+    spec.Strings |= LinkFlag::HasArguments;
+  spec.HasIdList = true;
+  spec.IdList = testsupport::IdListOf(spec.LocalBasePath);
+  return testsupport::MakeShortcut(spec);
+}
+
+// What the check of the shortcuts needs at least: list them, read each one.
+void BareReadShortcuts()
+{
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(L"E:\\*.lnk", &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return;
+  do
+  {
+    HANDLE file = ::CreateFileW((std::wstring(L"E:\\") + data.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got)
+    {
+    }
+    ::CloseHandle(file);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
 }
 
 void Fill(ExceptionList &list, int count)
@@ -275,6 +346,34 @@ int main()
   {
     ::FindClose(find);
     printf("warning: the inspection left Autorun.* files behind; (c) measured less than it should\n");
+  }
+
+  // (f) The shortcut-worm check of a stick holding 1,000 of a user's own
+  // shortcuts, against listing and reading them.
+  ::DeleteFileA("E:\\Autorun.inf");
+  ::CreateDirectoryA("E:\\Docs", nullptr);
+  ::CreateDirectoryA("E:\\Apps", nullptr);
+  WriteFileBytes("E:\\Apps\\tool.exe", "MZ");
+  for (int i = 0; i < 1000; ++i)
+  {
+    WriteFileBytes("E:\\Docs\\report " + std::to_string(i) + ".docx", "PK");
+    WriteFileBytes("E:\\shortcut " + std::to_string(i) + ".lnk", UserShortcut(i));
+  }
+  bool found = false;
+  const Timing worm = Measure(
+      runs / 4, [] {},
+      [&found] {
+        TQuarantine quarantine(QuarantineFolder, Root);
+        found = RepairShortcutWorm(Root, quarantine).Found || found;
+      },
+      BareReadShortcuts);
+  Row("(f) worm check, 1,000 of a user's shortcuts", worm);
+  if (found)
+    printf("warning: a user's shortcut was taken for the worm's; (f) measured the wrong path\n");
+  for (int i = 0; i < 1000; ++i)
+  {
+    ::DeleteFileA(("E:\\Docs\\report " + std::to_string(i) + ".docx").c_str());
+    ::DeleteFileA(("E:\\shortcut " + std::to_string(i) + ".lnk").c_str());
   }
 
   // (e) The start-up scan on the drive workers, D: a network drive that

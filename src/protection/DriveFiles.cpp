@@ -41,6 +41,32 @@ bool RootFinalPath(const std::wstring &root, std::wstring &final)
   return true;
 }
 
+// `path` with the blanks and dots that end any of its names dropped. Wine
+// gives the path of a file named so (" ", "x.") that way.
+std::wstring WithoutEndingBlanksAndDots(const std::wstring &path)
+{
+  std::wstring result;
+  for (wchar_t c : path)
+  {
+    if (c == L'\\')
+      while (!result.empty() && (result.back() == L' ' || result.back() == L'.'))
+        result.pop_back();
+    result += c;
+  }
+  while (!result.empty() && (result.back() == L' ' || result.back() == L'.'))
+    result.pop_back();
+  return result;
+}
+
+// True when `path` opens the very file `file` is (a link to it reached it).
+bool IsSameFile(const std::wstring &path, const CWideFile &file)
+{
+  CWideFile other;
+  unsigned long long otherIndex = 0, index = 0;
+  return other.Open(LiteralPath(path), true, true) && other.Index(otherIndex) && file.Index(index) &&
+         index != 0 && otherIndex == index;
+}
+
 std::vector<std::wstring> PartsOf(const std::wstring &relative)
 {
   std::vector<std::wstring> parts;
@@ -165,8 +191,11 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
   // drive (reached as \\server\share) or a shared folder that is itself a
   // link compares with what the system says of its files.
   std::wstring final, rootFinal;
-  if (_file.FinalPath(final) &&
-      !SameWideIgnoreCase(final, RootFinalPath(wideRoot, rootFinal) ? rootFinal + relative : path))
+  const std::wstring expected = RootFinalPath(wideRoot, rootFinal) ? rootFinal + relative : path;
+  // Wine's path of a name that ends in blanks or dots lacks them: it stands
+  // for this file unless it opens another one (the one a link led to).
+  if (_file.FinalPath(final) && !SameWideIgnoreCase(final, expected) &&
+      !(SameWideIgnoreCase(final, WithoutEndingBlanksAndDots(expected)) && !IsSameFile(final, _file)))
     return Refuse("outside the drive");
   return true;
 }

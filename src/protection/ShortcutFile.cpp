@@ -1,5 +1,6 @@
 #include "ShortcutFile.h"
 #include <windows.h>
+#include <cctype>
 #include <cstring>
 #include "../platform/File.h"
 #include "../platform/Text.h"
@@ -15,6 +16,21 @@ const unsigned kVolumeIdAndLocalBasePath = 0x1;
 const unsigned kEnvironmentBlockSignature = 0xA0000001;
 const unsigned kEnvironmentBlockSize = 0x314;
 const size_t kEnvironmentAnsiBytes = 260;
+// The published extra data blocks are numbered from 0xA0000001 on.
+const unsigned kLastKnownBlockSignature = 0xA000000C;
+
+// Shell items of a target ID list.
+const unsigned char kRootFolderItem = 0x1F;
+const unsigned char kMyComputer[16] = {0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10,
+                                       0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
+const unsigned kItemKindMask = 0x70;
+const unsigned kVolumeItem = 0x20;
+const unsigned kVolumeHasName = 0x01;
+const size_t kVolumeNameBytes = 20;
+const unsigned kFileEntryItem = 0x30;
+const unsigned kFileEntryUnicode = 0x04;
+const size_t kFileEntryNameAt = 14;
+const unsigned kFileEntryExtension = 0xBEEF0004;
 
 // Bounds-checked little-endian reads; every read that does not fit fails.
 class TBytes
@@ -51,8 +67,9 @@ public:
     text.assign(reinterpret_cast<const char *>(_data + at), static_cast<const unsigned char *>(nul) - (_data + at));
     return true;
   }
-  // A NUL-terminated UTF-16 text starting at `at` and ending before `end`.
-  bool UnicodeZ(size_t at, size_t end, std::string &text) const
+  // A NUL-terminated UTF-16 text starting at `at` and ending before `end`;
+  // `after` receives where its NUL ends.
+  bool UnicodeZ(size_t at, size_t end, std::string &text, size_t *after = nullptr) const
   {
     if (end > _size || at >= end)
       return false;
@@ -63,33 +80,134 @@ public:
       if (c == 0)
       {
         text = ToAnsi(wide);
+        if (after)
+          *after = i + 2;
         return true;
       }
       wide += c;
     }
     return false;
   }
-  // `count` characters, one byte each or two.
-  bool Counted(size_t at, size_t count, bool unicode, std::string &text) const
+  // `count` characters, one byte each or two, or as many as the data holds,
+  // up to the first NUL. Gives the bytes taken.
+  size_t Counted(size_t at, size_t count, bool unicode, std::string &text) const
   {
-    if (!Has(at, unicode ? 2 * count : count))
-      return false;
+    const size_t width = unicode ? 2 : 1;
+    const size_t have = at < _size ? (_size - at) / width : 0;
+    const size_t taken = count < have ? count : have;
     if (!unicode)
     {
-      text.assign(reinterpret_cast<const char *>(_data + at), count);
-      return true;
+      const char *start = reinterpret_cast<const char *>(_data + at);
+      const void *nul = taken ? std::memchr(start, 0, taken) : nullptr;
+      text.assign(start, nul ? static_cast<const char *>(nul) - start : taken);
+      return taken;
     }
-    std::wstring wide(count, L'\0');
-    for (size_t i = 0; i < count; ++i)
-      wide[i] = static_cast<wchar_t>(_data[at + 2 * i] | (_data[at + 2 * i + 1] << 8));
+    std::wstring wide;
+    for (size_t i = 0; i < taken; ++i)
+    {
+      const wchar_t c = static_cast<wchar_t>(_data[at + 2 * i] | (_data[at + 2 * i + 1] << 8));
+      if (c == 0)
+        break;
+      wide += c;
+    }
     text = ToAnsi(wide);
-    return true;
+    return taken * width;
   }
 
 private:
   const unsigned char *_data;
   size_t _size;
 };
+
+// The long name in a file entry item's extension block (0xBEEF0004) that
+// starts at `at`, or empty. Where the name lies depends on the block's version.
+std::string LongNameOf(const TBytes &bytes, size_t at, size_t end)
+{
+  unsigned size = 0, version = 0, signature = 0;
+  if (!bytes.U16(at, size) || !bytes.U16(at + 2, version) || !bytes.U32(at + 4, signature) ||
+      signature != kFileEntryExtension || size > end - at)
+    return std::string();
+  const size_t nameAt = version >= 9 ? 46 : version == 8 ? 42 : version == 7 ? 38 : version == 3 ? 20 : 0;
+  std::string name;
+  return nameAt < size && bytes.UnicodeZ(at + nameAt, at + size, name) ? name : std::string();
+}
+
+// The name of a file entry item of `size` bytes at `at`: the long one from its
+// extension blocks, or else its primary name (the short one, mostly).
+std::string FileEntryName(const TBytes &bytes, size_t at, size_t size, unsigned kind)
+{
+  const size_t end = at + size;
+  std::string primary;
+  size_t next = at + kFileEntryNameAt;
+  if (kind & kFileEntryUnicode)
+  {
+    if (!bytes.UnicodeZ(next, end, primary, &next))
+      return std::string();
+  }
+  else
+  {
+    if (!bytes.AnsiZ(next, end, primary))
+      return std::string();
+    next += primary.size() + 1;
+  }
+  next += (next - at) % 2;
+  // Extension blocks follow, each with its size first.
+  for (unsigned blockSize = 0; next + 8 <= end && bytes.U16(next, blockSize) && blockSize >= 8 &&
+                                blockSize <= end - next;
+       next += blockSize)
+  {
+    const std::string name = LongNameOf(bytes, next, end);
+    if (!name.empty())
+      return name;
+  }
+  return primary;
+}
+
+bool IsPlainName(const std::string &name)
+{
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/") == std::string::npos;
+}
+
+// The path the list `size` bytes at `at` gives, or empty (see IdListPath).
+std::string IdListPathOf(const TBytes &bytes, size_t at, size_t size)
+{
+  const size_t end = at + size;
+  std::string path;
+  bool computer = false;
+  for (;;)
+  {
+    unsigned itemSize = 0;
+    if (at + 2 > end || !bytes.U16(at, itemSize))
+      return std::string();
+    if (itemSize == 0)
+      return path;
+    if (itemSize < 3 || itemSize > end - at)
+      return std::string();
+    const unsigned kind = *bytes.At(at + 2);
+    if (path.empty() && !computer && kind == kRootFolderItem && itemSize >= 20 &&
+        std::memcmp(bytes.At(at + 4), kMyComputer, sizeof(kMyComputer)) == 0)
+      computer = true;
+    else if (path.empty() && (kind & kItemKindMask) == kVolumeItem && (kind & kVolumeHasName))
+    {
+      std::string drive;
+      const size_t nameEnd = at + (itemSize < 3 + kVolumeNameBytes ? itemSize : 3 + kVolumeNameBytes);
+      if (!bytes.AnsiZ(at + 3, nameEnd, drive) || drive.size() != 3 || drive[1] != ':' || drive[2] != '\\' ||
+          !std::isalpha(static_cast<unsigned char>(drive[0])))
+        return std::string();
+      path = drive;
+    }
+    else if (!path.empty() && (kind & kItemKindMask) == kFileEntryItem && itemSize > kFileEntryNameAt)
+    {
+      const std::string name = FileEntryName(bytes, at, itemSize, kind);
+      if (!IsPlainName(name))
+        return std::string();
+      path += (path.back() == '\\' ? "" : "\\") + name;
+    }
+    else
+      return std::string();
+    at += itemSize;
+  }
+}
 
 // A text inside LinkInfo at `offset` from its start; offset 0 means none.
 bool LinkInfoText(const TBytes &bytes, size_t start, unsigned size, unsigned headerSize, unsigned offset,
@@ -131,29 +249,27 @@ bool ParseLinkInfo(const TBytes &bytes, size_t &at, TShortcut &link)
   return true;
 }
 
-bool ParseExtraData(const TBytes &bytes, size_t at, TShortcut &link)
+void ParseExtraData(const TBytes &bytes, size_t at, TShortcut &link)
 {
-  // Blocks until the terminal one (a size below 4); a file that ends
-  // without it was cut short.
+  // Blocks until the terminal one (a size below 4). The end of the data, or
+  // a block that is unknown or does not fit, ends them as well.
   for (;;)
   {
     unsigned size = 0, signature = 0;
-    if (!bytes.U32(at, size))
-      return false;
-    if (size < 4)
-      return true;
-    if (size < 8 || !bytes.Has(at, size) || !bytes.U32(at + 4, signature))
-      return false;
+    if (!bytes.U32(at, size) || size < 8 || !bytes.Has(at, size) || !bytes.U32(at + 4, signature) ||
+        signature < kEnvironmentBlockSignature || signature > kLastKnownBlockSignature)
+      return;
     if (signature == kEnvironmentBlockSignature)
     {
-      if (size != kEnvironmentBlockSize)
-        return false;
       const size_t ansi = at + 8;
       const size_t unicode = ansi + kEnvironmentAnsiBytes;
       // Either form may be unused: then it is all zeros.
-      if (!bytes.AnsiZ(ansi, unicode, link.EnvironmentTarget) ||
-          !bytes.UnicodeZ(unicode, at + size, link.EnvironmentTargetUnicode))
-        return false;
+      std::string target, targetUnicode;
+      if (size != kEnvironmentBlockSize || !bytes.AnsiZ(ansi, unicode, target) ||
+          !bytes.UnicodeZ(unicode, at + size, targetUnicode))
+        return;
+      link.EnvironmentTarget = target;
+      link.EnvironmentTargetUnicode = targetUnicode;
     }
     at += size;
   }
@@ -177,6 +293,7 @@ bool ParseShortcut(const unsigned char *data, size_t size, TShortcut &result)
     unsigned idListSize = 0;
     if (!bytes.U16(at, idListSize) || !bytes.Has(at + 2, idListSize))
       return false;
+    link.IdListPath = IdListPathOf(bytes, at + 2, idListSize);
     at += 2 + idListSize;
   }
   if ((link.Flags & LinkFlag::HasLinkInfo) && !ParseLinkInfo(bytes, at, link))
@@ -197,12 +314,11 @@ bool ParseShortcut(const unsigned char *data, size_t size, TShortcut &result)
     if (!(link.Flags & string.Flag))
       continue;
     unsigned count = 0;
-    if (!bytes.U16(at, count) || !bytes.Counted(at + 2, count, unicode, link.*string.Text))
-      return false;
-    at += 2 + (unicode ? 2 * count : count);
+    if (!bytes.U16(at, count))
+      break;
+    at += 2 + bytes.Counted(at + 2, count, unicode, link.*string.Text);
   }
-  if (!ParseExtraData(bytes, at, link))
-    return false;
+  ParseExtraData(bytes, at, link);
   result = std::move(link);
   return true;
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <functional>
 #include "ProtectionTestSupport.h"
 #include "ShortcutWriter.h"
 #include "app/InspectionReport.h"
+#include "platform/Text.h"
+#include "platform/WideFile.h"
 #include "protection/DriveInspection.h"
 #include "protection/ShortcutWorm.h"
 #include "settings/Settings.h"
@@ -13,11 +16,35 @@ namespace
 const DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
 const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+// Folders of the stick, by their names on disk: hidden ones with odd names,
+// the worm's own x, the user's _ that also holds the worm's program, and the
+// user's visible Apps.
+const wchar_t *const kStickFolders[] = {L"E:\\ ", L"E:\\\xA0", L"E:\\.cfg", L"E:\\x", L"E:\\_", L"E:\\Apps"};
+
+void RemoveStickFolders()
+{
+  for (const wchar_t *folder : kStickFolders)
+  {
+    ::SetFileAttributesW(LiteralPath(folder).c_str(), 0);
+    EmptyFolder(ToAnsi(folder) + "\\");
+    ::RemoveDirectoryW(LiteralPath(folder).c_str());
+  }
+}
+
 // The removable drive E: as a stick that a worm met, with the user's files.
 void MakeStick()
 {
   ASSERT_TRUE(::CreateDirectoryA("E:\\Photos", nullptr));
   ASSERT_TRUE(::SetFileAttributesA("E:\\Photos", kHiddenSystem));
+  for (const wchar_t *folder : kStickFolders)
+    ASSERT_TRUE(::CreateDirectoryW(LiteralPath(folder).c_str(), nullptr)) << ToAnsi(folder);
+  for (const wchar_t *folder : {L"E:\\ ", L"E:\\\xA0", L"E:\\.cfg", L"E:\\x", L"E:\\_"})
+    ASSERT_TRUE(::SetFileAttributesW(LiteralPath(folder).c_str(), kHidden));
+  ASSERT_TRUE(WriteBytes("E:\\x\\y.vbss", "WScript"));
+  ASSERT_TRUE(WriteBytes("E:\\_\\DeviceManager.exe", "MZ"));
+  ASSERT_TRUE(WriteBytes("E:\\_\\thesis.doc", "thesis"));
+  ASSERT_TRUE(WriteBytes("E:\\Apps\\app.exe", "MZ"));
+  ASSERT_TRUE(WriteBytes("E:\\Apps\\list.txt", "list"));
   ASSERT_TRUE(WriteBytes("E:\\x.vbs", "CreateObject(\"WScript.Shell\")", kHidden));
   ASSERT_TRUE(WriteBytes("E:\\~$W.dll", "MZ", kHiddenSystem));
   ASSERT_TRUE(WriteBytes("E:\\run.exe", "MZ", kHidden));
@@ -38,6 +65,32 @@ std::string OnlyEnvironmentTarget(const std::string &target, const std::string &
   return MakeShortcut(spec);
 }
 
+std::string OnlyIdList(const std::string &target, const std::string &arguments = "",
+                       const std::string &workingDir = "")
+{
+  TLinkSpec spec;
+  spec.HasLinkInfo = false;
+  spec.HasIdList = true;
+  spec.IdList = IdListOf(target);
+  spec.Arguments = arguments;
+  spec.WorkingDir = workingDir;
+  spec.Strings = (arguments.empty() ? 0 : LinkFlag::HasArguments) | (workingDir.empty() ? 0 : LinkFlag::HasWorkingDir);
+  return MakeShortcut(spec);
+}
+
+// A shortcut to `target` with a shape of the wild: the working folder padded,
+// the arguments' count past the end, or bytes after the terminal block.
+std::string Shaped(const std::string &target, const std::string &arguments, const std::function<void(TLinkSpec &)> &shape)
+{
+  TLinkSpec spec;
+  spec.LocalBasePath = target;
+  spec.Arguments = arguments;
+  spec.WorkingDir = "E:\\";
+  spec.Strings = LinkFlag::HasWorkingDir | (arguments.empty() ? 0 : LinkFlag::HasArguments);
+  shape(spec);
+  return MakeShortcut(spec);
+}
+
 std::string OnlyRelativePath(const std::string &relative)
 {
   TLinkSpec spec;
@@ -53,6 +106,10 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
 {
   MakeStick();
   const std::string cmd = "C:\\Windows\\system32\\cmd.exe";
+  const std::string powershell = "%SystemRoot%\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
+  const auto padded = [](TLinkSpec &spec) { spec.WorkingDirPadding = 300; };
+  const auto overrun = [](TLinkSpec &spec) { spec.LastStringOverrun = 500; };
+  const auto trailing = [](TLinkSpec &spec) { spec.Trailing = std::string(700, '\x5A'); };
   const struct
   {
     const char *What;
@@ -60,9 +117,24 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
     std::vector<std::string> Payloads; // empty: not the worm's
   } cases[] = {
       {"cmd starting a hidden script, named like the hidden folder",
-       MakeShortcut(cmd, "/c start x.vbs&start explorer Photos&exit"), {"E:\\x.vbs"}},
+       MakeShortcut(cmd, "/c start x.vbs&start explorer Photos&exit"), {"E:\\x.vbs", "E:\\Photos"}},
       {"cmd with the drive as %~d0 inside quotes",
-       MakeShortcut(cmd, "/c \"start %~d0\\x.vbs & explorer \"%cd%Photos\"\""), {"E:\\x.vbs"}},
+       MakeShortcut(cmd, "/c \"start %~d0\\x.vbs & explorer \"%cd%Photos\"\""), {"E:\\Photos", "E:\\x.vbs"}},
+      {"cmd in the ID list only, renaming its script in its hidden folder and opening the user's",
+       OnlyIdList(cmd, "/c ren x\\*.vbss *.vbs &start \\x\\y.vbs&start explorer \xA0&exit"),
+       {"E:\\x\\y.vbss", "E:\\\xA0"}},
+      {"the letter the stick had as working folder, the worm's program in the user's hidden folder",
+       MakeShortcut(cmd, "/c start _ & _\\DeviceManager.exe & exit", "B:\\"),
+       {"E:\\_", "E:\\_\\DeviceManager.exe"}},
+      {"a hidden program by the letter the stick had", OnlyIdList("B:\\run.exe"), {"E:\\run.exe"}},
+      {"%COMSPEC% in the environment block", OnlyEnvironmentTarget("%COMSPEC%", "/c start x.vbs"), {"E:\\x.vbs"}},
+      {"%systemdrive% in the environment block, a folder with a blank name",
+       OnlyEnvironmentTarget("%systemdrive%\\Windows\\System32\\WScript.exe", "\" \" x.vbs"),
+       {"E:\\ ", "E:\\x.vbs"}},
+      {"a padded working folder, a folder with a leading dot",
+       Shaped(cmd, "/c start x.vbs&start explorer .cfg", padded), {"E:\\x.vbs", "E:\\.cfg"}},
+      {"arguments whose count runs past the data", Shaped(cmd, "/c start x.vbs", overrun), {"E:\\x.vbs"}},
+      {"bytes after the terminal block", Shaped(cmd, "/c start x.vbs", trailing), {"E:\\x.vbs"}},
       {"rundll32 of a hidden DLL", MakeShortcut("C:\\Windows\\System32\\rundll32.exe", "~$W.dll,ShowFolder"),
        {"E:\\~$W.dll"}},
       {"a hidden program on the drive", MakeShortcut("E:\\run.exe"), {"E:\\run.exe"}},
@@ -85,6 +157,21 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
       {"cmd naming it by its short name", MakeShortcut(cmd, "/c start ~$W~1.DLL"), {}},
       {"cmd in a working folder off the drive", MakeShortcut(cmd, "/c start x.vbs", "C:\\Windows"), {}},
       {"the hidden folder itself", MakeShortcut("E:\\Photos"), {}},
+      {"ID list: the user's program with arguments", OnlyIdList("C:\\Program Files\\Editor\\edit.exe", "E:\\notes.txt"),
+       {}},
+      {"ID list: the user's document", OnlyIdList("E:\\notes.txt"), {}},
+      {"ID list: the user's visible program in a folder of the stick", OnlyIdList("E:\\Apps\\app.exe", "list.txt"), {}},
+      {"the same by the letter the stick had", OnlyIdList("B:\\Apps\\app.exe", "", "B:\\Apps"), {}},
+      {"cmd from the letter the stick had, the user's visible batch file", MakeShortcut(cmd, "/c backup.bat", "B:\\"),
+       {}},
+      {"%COMSPEC% naming no hidden file", OnlyEnvironmentTarget("%COMSPEC%", "/k cd \\Apps & dir _"), {}},
+      {"PowerShell naming no hidden file", OnlyEnvironmentTarget(powershell, "-NoExit -Command Get-ChildItem E:\\"), {}},
+      {"cmd opening the user's hidden folder only", MakeShortcut(cmd, "/c start explorer Photos"), {}},
+      {"cmd renaming the user's visible files", MakeShortcut(cmd, "/c ren Apps\\*.txt *.bat&start Apps\\list.bat"), {}},
+      {"a hidden program through another variable", OnlyEnvironmentTarget("%TEMP%\\run.exe", ""), {}},
+      {"a padded working folder, the user's program", Shaped("E:\\Tool.exe", "notes.txt", padded), {}},
+      {"arguments past the data, the user's program", Shaped("E:\\Tool.exe", "notes.txt", overrun), {}},
+      {"bytes after the terminal block, the user's document", Shaped("E:\\notes.txt", "", trailing), {}},
       {"not a whole shortcut", MakeShortcut(cmd, "/c start x.vbs").substr(0, 120), {}},
   };
   for (const auto &c : cases)
@@ -107,6 +194,7 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
   EXPECT_FALSE(IsWormShortcut(link, "I:\\", payloads));
   ::SetFileAttributesA("E:\\Photos", 0);
   ::RemoveDirectoryA("E:\\Photos");
+  RemoveStickFolders();
   EmptyFolder("E:\\");
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // Writes shell links (.lnk) as the published format lays them out: the
 // header, an optional target ID list, LinkInfo, the string data and the
-// extra data blocks. Only what the tests need; texts are ASCII.
+// extra data blocks, and the shapes found in the wild around them. Only what
+// the tests need; texts are ASCII.
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include "protection/ShortcutFile.h"
 
@@ -21,6 +24,14 @@ struct TLinkSpec
   std::string Name, RelativePath, WorkingDir, Arguments, IconLocation;
   bool HasEnvironment = false;
   std::string EnvironmentTarget;
+  // Shapes the system reads too: NULs after the working folder inside its
+  // count; a last string whose count runs this many characters past the end
+  // of the file (nothing follows it); blocks after the environment block;
+  // bytes after the terminal block.
+  size_t WorkingDirPadding = 0;
+  size_t LastStringOverrun = 0;
+  std::string ExtraBlocks;
+  std::string Trailing;
 };
 
 inline void PutU16(std::string &out, unsigned value)
@@ -39,6 +50,73 @@ inline std::string Utf16(const std::string &ascii)
   for (char c : ascii)
     PutU16(out, static_cast<unsigned char>(c));
   return out;
+}
+
+// A file entry shell item: the short name, and, with an extension block of
+// `version` (3, 7, 8 or 9; 0 for none), the long name.
+inline std::string FileEntryItem(const std::string &shortName, const std::string &longName, bool folder,
+                                 unsigned version)
+{
+  std::string item;
+  item += static_cast<char>(folder ? 0x31 : 0x32);
+  item += '\0';
+  PutU32(item, 0);          // size
+  PutU32(item, 0x5A215A21); // modified
+  PutU16(item, folder ? 0x10 : 0x20);
+  item += shortName + '\0';
+  if ((item.size() + 2) % 2)
+    item += '\0';
+  if (version)
+  {
+    const unsigned blockAt = static_cast<unsigned>(item.size()) + 2;
+    std::string block;
+    PutU16(block, version);
+    PutU32(block, 0xBEEF0004);
+    PutU32(block, 0x5A215A21); // created
+    PutU32(block, 0x5A215A21); // accessed
+    PutU16(block, version >= 9 ? 0x2E : version == 8 ? 0x2A : version == 7 ? 0x26 : 0x14);
+    if (version >= 7)
+      block += std::string(18, '\x07'); // file reference and what follows it
+    PutU16(block, 0);                   // no localized name
+    if (version >= 9)
+      block += std::string(4, '\x09');
+    if (version >= 8)
+      block += std::string(4, '\x08');
+    block += Utf16(longName) + std::string(2, '\0');
+    PutU16(block, blockAt);
+    PutU16(item, static_cast<unsigned>(block.size()) + 2);
+    item += block;
+  }
+  std::string sized;
+  PutU16(sized, static_cast<unsigned>(item.size()) + 2);
+  return sized + item;
+}
+
+// A target ID list as the shell writes one for `path` (X:\folder\...\name):
+// the computer, the drive, then a file entry for each part, its long name in
+// an extension block of `version` and an upper-case short name beside it
+// (the name itself with no block). `folder`: the last part is a folder.
+inline std::string IdListOf(const std::string &path, unsigned version = 9, bool folder = false)
+{
+  std::string list;
+  PutU16(list, 20);
+  list += std::string("\x1F\x50\xE0\x4F\xD0\x20\xEA\x3A\x69\x10\xA2\xD8\x08\x00\x2B\x30\x30\x9D", 18);
+  std::string drive = path.substr(0, 3);
+  drive.resize(20, '\0');
+  PutU16(list, 25);
+  list += '\x2F' + drive + std::string(2, '\0');
+  for (size_t start = 3; start < path.size();)
+  {
+    const size_t end = std::min(path.find('\\', start), path.size());
+    const std::string name = path.substr(start, end - start);
+    std::string shortName = version ? name.substr(0, 6) + "~1" : name;
+    for (char &c : shortName)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    list += FileEntryItem(version ? shortName : name, name, folder || end < path.size(), version);
+    start = end + 1;
+  }
+  PutU16(list, 0);
+  return list;
 }
 
 inline std::string MakeShortcut(const TLinkSpec &spec)
@@ -96,11 +174,21 @@ inline std::string MakeShortcut(const TLinkSpec &spec)
                                                               {LinkFlag::HasWorkingDir, &spec.WorkingDir},
                                                               {LinkFlag::HasArguments, &spec.Arguments},
                                                               {LinkFlag::HasIconLocation, &spec.IconLocation}};
+  unsigned last = 0;
+  for (const auto &string : strings)
+    if (spec.Strings & string.first)
+      last = string.first;
   for (const auto &string : strings)
     if (spec.Strings & string.first)
     {
-      PutU16(out, static_cast<unsigned>(string.second->size()));
-      out += spec.Unicode ? Utf16(*string.second) : *string.second;
+      std::string text = *string.second;
+      if (string.first == LinkFlag::HasWorkingDir)
+        text += std::string(spec.WorkingDirPadding, '\0');
+      const size_t overrun = string.first == last ? spec.LastStringOverrun : 0;
+      PutU16(out, static_cast<unsigned>(text.size() + overrun));
+      out += spec.Unicode ? Utf16(text) : text;
+      if (overrun)
+        return out;
     }
   if (spec.HasEnvironment)
   {
@@ -112,8 +200,9 @@ inline std::string MakeShortcut(const TLinkSpec &spec)
     unicode.resize(520, '\0');
     out += ansi + unicode;
   }
+  out += spec.ExtraBlocks;
   PutU32(out, 0); // terminal block
-  return out;
+  return out + spec.Trailing;
 }
 
 // A shortcut such as a script or the shell makes: LinkInfo with the target's
