@@ -43,8 +43,8 @@ public:
   bool Close() { return _handle.Close(); }
   // FILE_TYPE_DISK for a file on a disk, others for devices and pipes.
   DWORD Type() const { return ::GetFileType(_handle.Get()); }
-  // Attributes, size and link count; the file index and the volume's serial
-  // number are left 0.
+  // Attributes and size; the link count, the file index and the volume's
+  // serial number are left 0.
   bool Information(BY_HANDLE_FILE_INFORMATION &info) const;
   // The number the file system tells its files apart by on one volume.
   bool Index(unsigned long long &index) const;

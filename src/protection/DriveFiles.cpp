@@ -176,8 +176,6 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
   // their deletion fails.
   if (!_file.Open(_literal, folders) && !_file.Open(_literal, folders, true))
     return Refuse(::GetLastError() == ERROR_SHARING_VIOLATION ? "in use" : "cannot be opened");
-  if (_file.Type() != FILE_TYPE_DISK)
-    return Refuse("not a file on the disk");
   if (!_file.Information(_info))
     return Refuse("cannot be opened");
   if (_info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
@@ -190,11 +188,15 @@ bool TDriveFile::Open(const std::string &root, const std::wstring &relative, boo
   // The root's own path is taken the same way, so that a mapped network
   // drive (reached as \\server\share) or a shared folder that is itself a
   // link compares with what the system says of its files.
+  // A device answers to no path of the drive's; where the system cannot say
+  // the path (before Windows Vista), its type says it.
   std::wstring final, rootFinal;
+  if (!_file.FinalPath(final))
+    return _file.Type() == FILE_TYPE_DISK || Refuse("not a file on the disk");
   const std::wstring expected = RootFinalPath(wideRoot, rootFinal) ? rootFinal + relative : path;
   // Wine's path of a name that ends in blanks or dots lacks them: it stands
   // for this file unless it opens another one (the one a link led to).
-  if (_file.FinalPath(final) && !SameWideIgnoreCase(final, expected) &&
+  if (!SameWideIgnoreCase(final, expected) &&
       !(SameWideIgnoreCase(final, WithoutEndingBlanksAndDots(expected)) && !IsSameFile(final, _file)))
     return Refuse("outside the drive");
   return true;
