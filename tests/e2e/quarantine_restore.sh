@@ -3,7 +3,7 @@
 # deleted at start-up, goes back byte for byte with its attributes and is
 # accepted in the same step, so the next start leaves it alone; a copy from a
 # drive that is gone asks for a folder; Delete removes a copy.
-# A damaged Origin.txt lists what it can.
+# A damaged Origin.txt lists what it can. Locked=16 leaves the list only.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/lib_exceptions.sh"
 
@@ -88,12 +88,22 @@ grep -aqF $'\tE:\\Autorun.inf was restored from the quarantine as E:\\Autorun.in
   "$USERDIR/Mervane.log" || fail "no log entry for the restored Autorun.inf"
 quit_mervane
 
-# The next start inspects E: and leaves the accepted file alone.
+# The next start inspects E: and leaves the accepted file alone; locked by
+# the common file, the window shows the list only.
 before=$(ls -R "$Q")
+crlf '[General]' 'Locked=16' > "$APPDIR/Mervane.ini"
 start_mervane
 wait_main_window
 driver wait TQuarantineForm "$QW" 20000 >/dev/null || fail "the start-up did not end"
 cmp -s "$E/Autorun.inf" "$PREFIX/original.inf" || fail "the accepted Autorun.inf was taken again"
 [ "$(ls -R "$Q")" = "$before" ] || fail "the quarantine changed at the second start"
+driver post TForm1 "$TITLE" 273 202 0 || fail "could not choose the tray menu's Quarantine..."
+shown TQuarantineForm "$QW" || fail "the tray menu item did not show the quarantine window"
+[ "$(driver items TQuarantineForm "$QW" | wc -l)" = 3 ] || fail "the locked window lists no entries"
+for button in Restore Delete "Open folder"; do
+  [ "$(driver enabled TQuarantineForm "$QW" "$button")" = 0 ] || fail "$button is available although locked"
+done
+driver press TQuarantineForm "$QW" Close || fail "could not press Close"
+hidden TQuarantineForm "$QW" || fail "Close did not close the quarantine window"
 quit_mervane
 echo "quarantine restore: ok"
