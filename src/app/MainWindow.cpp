@@ -194,6 +194,8 @@ void TMainWindow::RunMinimizedClicked() { _settings.RunMinimized = Checked(RunMi
 
 void TMainWindow::ExceptionsClicked() { _owner.EditExceptions(_hwnd); }
 
+void TMainWindow::QuarantineClicked() { _owner.ShowQuarantine(_hwnd); }
+
 void TMainWindow::OkClicked()
 {
   _owner.SaveSettings(_hwnd);
@@ -261,6 +263,7 @@ void TMainWindow::WMCommand(int id, int code)
     return;
   case ShowWindowItem: ShowWindowChosen(); return;
   case QuitItem: QuitClicked(); return;
+  case QuarantineItem: QuarantineClicked(); return;
   }
   if (code != BN_CLICKED)
     return;
@@ -284,6 +287,7 @@ void TMainWindow::WMCommand(int id, int code)
   case QuitButton: QuitClicked(); break;
   case DefaultValuesButton: DefaultValuesClicked(); break;
   case ExceptionsButton: ExceptionsClicked(); break;
+  case QuarantineButton: QuarantineClicked(); break;
   }
 }
 

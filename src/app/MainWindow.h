@@ -27,6 +27,8 @@ public:
   // WM_MERVANE_INSPECTED came: the checks' results are waiting.
   virtual void DeliverInspections() = 0;
   virtual void EditExceptions(HWND owner) = 0;
+  // Shows the quarantine window over `owner`.
+  virtual void ShowQuarantine(HWND owner) = 0;
   // A failed save is told in a box over `askedFrom`; not at all for none.
   virtual void SaveSettings(HWND askedFrom) = 0;
   // The session ends; the process may go without WM_DESTROY.
@@ -94,6 +96,7 @@ private:
   void QuitClicked();
   void DefaultValuesClicked();
   void ExceptionsClicked();
+  void QuarantineClicked();
   void ShowWindowChosen();
   void TrayIconTimerTick();
 

@@ -27,13 +27,15 @@ const TControlSpec MainWindowControls[] = {
   {DefaultValuesButton, ckButton, "Default values", AutorunGroup, 160, 104, 97, 25},
   {ExceptionsButton, ckButton, "Exceptions", AutorunGroup, 264, 104, 97, 25},
   {RepairShortcutsBox, ckCheckBox, "Repair shortcut-worm damage", AutorunGroup, 160, 136, 241, 17},
+  {QuarantineButton, ckButton, "Quarantine...", 0, 88, 384, 97, 25},
   {QuitButton, ckButton, "Quit", 0, 340, 384, 75, 25},
 };
 const int MainWindowControlCount = sizeof(MainWindowControls) / sizeof(MainWindowControls[0]);
 
 const char *const DriveKindNames[5] = {"CD-ROM", "Removable", "Fixed", "Remote", "Other"};
 
-const TMenuItemSpec TrayMenuItems[2] = {{ShowWindowItem, "Show window"}, {QuitItem, "Quit"}};
+const TMenuItemSpec TrayMenuItems[3] = {
+    {ShowWindowItem, "Show window"}, {QuarantineItem, "Quarantine..."}, {QuitItem, "Quit"}};
 
 const char *const MainWindowFontName = "Tahoma";
 

@@ -35,14 +35,16 @@ enum TMainWindowControl
   DefaultValuesButton,
   ExceptionsButton,
   QuitButton,
-  RepairShortcutsBox
+  RepairShortcutsBox,
+  QuarantineButton
 };
 
 // Items of the tray icon's pop-up menu.
 enum TTrayMenuItem
 {
   ShowWindowItem = 200,
-  QuitItem
+  QuitItem,
+  QuarantineItem
 };
 
 enum TControlKind
@@ -80,7 +82,7 @@ struct TMenuItemSpec
   TTrayMenuItem Id;
   const char *Caption;
 };
-extern const TMenuItemSpec TrayMenuItems[2];
+extern const TMenuItemSpec TrayMenuItems[3];
 
 // The client area as designed, at 96 dots per inch, and the window's font.
 const int MainWindowClientWidth = 424;

@@ -81,6 +81,8 @@ bool TProgram::Start()
   _prompt->SetErrorReporter(_report);
   _exceptionsDialog.reset(new TExceptionsDialog(*_prompt, _report));
   _exceptionsDialog->SetErrorReporter(_report);
+  _quarantineWindow.reset(new TQuarantineWindow(*this, *_prompt));
+  _quarantineWindow->SetErrorReporter(_report);
   return true;
 }
 
@@ -125,6 +127,12 @@ void TProgram::EditExceptions(HWND owner)
   if (_exceptionsDialog)
     _exceptionsDialog->Execute(owner, _settings, _paths.IniPath, DirectoryPartOf(ProgramFilePath()),
                                WindowTitle());
+}
+
+void TProgram::ShowQuarantine(HWND owner)
+{
+  if (_quarantineWindow)
+    _quarantineWindow->Execute(owner, _paths.QuarantineFolder);
 }
 
 void TProgram::SaveSettings(HWND askedFrom)

@@ -6,6 +6,7 @@
 #include "AppPaths.h"
 #include "InspectionReport.h"
 #include "MainWindow.h"
+#include "QuarantineWindow.h"
 #include "ProgramSeams.h"
 
 class TDriveWork;
@@ -16,7 +17,7 @@ class TDescriptionPrompt;
 // The owner of the program's parts: paths, single-instance mutex, log,
 // settings record, drive workers, windows. It starts and ends the program;
 // the main window handles the window and calls back here for the rest.
-class TProgram final : public TMainWindowOwner, CNonCopyable
+class TProgram final : public TMainWindowOwner, public TQuarantineWindowOwner, CNonCopyable
 {
 public:
   explicit TProgram(const TProgramSeams &seams = TProgramSeams());
@@ -46,6 +47,7 @@ public:
   size_t DriveChecksPending() const;
 
   void EditExceptions(HWND owner) override;
+  void ShowQuarantine(HWND owner) override;
   // A failed save is logged, and told in a box over `askedFrom` when the
   // user asked for it there; the settings stay in memory for the next save.
   void SaveSettings(HWND askedFrom) override;
@@ -79,6 +81,7 @@ private:
   bool _savedAtSessionEnd = false;
   std::unique_ptr<TDescriptionPrompt> _prompt;
   std::unique_ptr<TExceptionsDialog> _exceptionsDialog;
+  std::unique_ptr<TQuarantineWindow> _quarantineWindow;
   // Last: destroyed first, while everything its end uses still lives.
   std::unique_ptr<TMainWindow> _mainWindow;
 };

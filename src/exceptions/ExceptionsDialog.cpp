@@ -8,10 +8,6 @@
 #include "ExceptionsDialogLayout.h"
 
 
-namespace
-{
-// 0 with the normalised text when the file can be taken, else the message
-// that refuses it.
 int ReadAcceptedFile(const std::string &path, std::string &text)
 {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -29,11 +25,9 @@ int ReadAcceptedFile(const std::string &path, std::string &text)
   return ContainsMarker(text) ? IDS_CANNOT_STORE_TEXT : 0;
 }
 
-// A name is stored as one line of the list encoding.
 bool IsStorableName(const std::string &name)
 {
   return !ContainsMarker(name) && name.find_first_of("\r\n") == std::string::npos;
-}
 }
 
 bool IsAutorunInfName(const std::string &path)

@@ -51,5 +51,10 @@ bool IsAutorunInfName(const std::string &path);
 // The entry selected after the one at `deleted` was removed, leaving `count`:
 // the one that followed it, else the first; -1 for none.
 int SelectionAfterDelete(int deleted, int count);
+// 0 with the normalised text when the file at `path` can be taken into the
+// list, else the message that refuses it.
+int ReadAcceptedFile(const std::string &path, std::string &text);
+// A name is stored as one line of the list encoding.
+bool IsStorableName(const std::string &name);
 // Files larger than this are not taken into the list.
 const unsigned long MaxAcceptedFileSize = 64 * 1024;

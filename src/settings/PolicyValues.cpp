@@ -13,7 +13,8 @@ const struct
   const char *Name;
   LockBits Bit;
 } LockBoxes[] = {
-    {"LockSettings", LockSettings}, {"LockQuit", LockQuit}, {"LockExceptions", LockExceptions}, {"NoTrayIcon", NoTrayIcon}};
+    {"LockSettings", LockSettings}, {"LockQuit", LockQuit}, {"LockExceptions", LockExceptions}, {"NoTrayIcon", NoTrayIcon},
+    {"LockQuarantine", LockQuarantine}};
 
 struct TPolicyKey
 {

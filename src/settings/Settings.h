@@ -29,7 +29,9 @@ enum LockBits : unsigned
   LockSettings = 1,
   LockQuit = 2,
   LockExceptions = 4,
-  NoTrayIcon = 8
+  NoTrayIcon = 8,
+  // The quarantine window lists, and restores or deletes nothing.
+  LockQuarantine = 16
 };
 
 struct TSettings

@@ -36,6 +36,7 @@ Button|Delete Autorun.*|1|0|168,296,241,17
 Button|Default values|1|-|168,320,97,25
 Button|Exceptions|1|-|272,320,97,25
 Button|Repair shortcut-worm damage|1|0|168,352,241,17
+Button|Quarantine...|1|-|88,384,97,25
 Button|Quit|1|-|340,384,75,25'
 states=$(driver states TForm1 "$TITLE" | tr -d '\r')
 [ "$states" = "$expected_states" ] || { diff <(echo "$expected_states") <(echo "$states") >&2; fail "layout differs"; }
@@ -44,7 +45,8 @@ states=$(driver states TForm1 "$TITLE" | tr -d '\r')
 # Tab walks the table's order, Shift+Tab walks back, Space toggles a box.
 order=("OK" "Run program when any user logon" "Run program when current user logon" "Run minimized" "Readme"
        "CD-ROM" "Removable" "Fixed" "Remote" "Other" "ListBox" "Remove items from context menu" "Inform user"
-       "Delete Autorun.inf" "Delete Autorun.*" "Default values" "Exceptions" "Repair shortcut-worm damage" "Quit"
+       "Delete Autorun.inf" "Delete Autorun.*" "Default values" "Exceptions" "Repair shortcut-worm damage" "Quarantine..."
+       "Quit"
        "OK")
 for name in "${order[@]}"; do
   driver keys TForm1 "$TITLE" TAB || fail "could not type TAB"
@@ -52,8 +54,8 @@ for name in "${order[@]}"; do
 done
 driver keys TForm1 "$TITLE" SHIFT+TAB
 expect_focus TForm1 "$TITLE" Quit SHIFT+TAB
-for _ in 1 2 3 4 5 6 7 8; do driver keys TForm1 "$TITLE" SHIFT+TAB; done
-expect_focus TForm1 "$TITLE" ListBox "eight SHIFT+TABs"
+for _ in 1 2 3 4 5 6 7 8 9; do driver keys TForm1 "$TITLE" SHIFT+TAB; done
+expect_focus TForm1 "$TITLE" ListBox "nine SHIFT+TABs"
 # The arrow keys move in the list, and the boxes follow: Removable is all on.
 driver keys TForm1 "$TITLE" DOWN
 eventually 1 "DOWN did not select Removable" driver selected TForm1 "$TITLE"

@@ -43,7 +43,7 @@ shown() {
   driver focus TForm1 "$TITLE" >/dev/null || fail "$1 did not activate the window"
 }
 
-# menu_item N: right-clicks the icon and clicks the Nth of the menu's two items.
+# menu_item N: right-clicks the icon and clicks the Nth of the menu's three items.
 menu_item() {
   # Seen under Wine 8 on an idle machine: the first right click after the
   # window went to the tray may open no menu; a user's second one does.
@@ -55,7 +55,7 @@ menu_item() {
   done
   local mx my mw mh
   read -r mx my mw mh < <(driver place '#32768' - | tr -d '\r')
-  mouse $((X + mx + mw / 2)) $((Y + my + mh * (2 * $1 - 1) / 4)) 1
+  mouse $((X + mx + mw / 2)) $((Y + my + mh * (2 * $1 - 1) / 6)) 1
 }
 
 minimize "while the icon is there"
@@ -67,7 +67,7 @@ menu_item 1
 shown '"Show window"'
 
 minimize "the third time"
-menu_item 2
+menu_item 3
 answer_quit_question NO '"Quit"'
 sleep 0.5
 is_running || fail "No ended the program"

@@ -22,7 +22,9 @@ TEST(Messages, TableTextsAreExact)
   EXPECT_EQ(LoadMessage(1021), "Attention!\r\nThere are shortcut-worm traces in %s!\r\nIts shortcuts start a hidden "
                                "program and it hides your files and folders");
   EXPECT_EQ(LoadMessage(1025), "Cannot repair all shortcut-worm damage. DANGER!!!");
-  EXPECT_EQ(LoadMessage(1026), "");
+  EXPECT_EQ(LoadMessage(1026), "Quarantine");
+  EXPECT_EQ(LoadMessage(1046), "%s bytes");
+  EXPECT_EQ(LoadMessage(1047), "");
 }
 
 TEST(Messages, FormatTakesArgumentsInOrderAsData)

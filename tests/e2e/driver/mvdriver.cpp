@@ -646,7 +646,15 @@ static int Run(int argc, char **argv)
       return 0;
     }
     const WPARAM wanted = Number(argv[4]);
-    if (!SendWait(list, LB_SETCURSEL, wanted, 0, index) || index != wanted)
+    // A list of many selections: this one item alone, as a click selects it.
+    if (::GetWindowLongA(list, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL))
+    {
+      if (!SendWait(list, LB_SETSEL, FALSE, static_cast<LPARAM>(-1), index) ||
+          !SendWait(list, LB_SETSEL, TRUE, static_cast<LPARAM>(wanted), index) || index == static_cast<DWORD_PTR>(LB_ERR) ||
+          !SendWait(list, LB_SETCARETINDEX, wanted, 0, index))
+        return 1;
+    }
+    else if (!SendWait(list, LB_SETCURSEL, wanted, 0, index) || index != wanted)
       return 1;
     const WPARAM notification = MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE);
     return SendAsInput(::GetParent(list), WM_COMMAND, notification, reinterpret_cast<LPARAM>(list)) ? 0 : 1;
