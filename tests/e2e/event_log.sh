@@ -55,7 +55,7 @@ hold_pid=$HOLD_PID hold_out=${HOLD[0]}
 read -r -t 20 held <&"$hold_out" && [ "${held%$CR}" = held ] || fail "could not hold Autorun.dat open"
 start_logged
 close_boxes 3
-pkill -f 'mvdriver.exe hold' || fail "the holding driver ended too early"
+kill "$hold_pid" 2>/dev/null || fail "the holding driver ended too early"
 wait "$hold_pid" 2>/dev/null || true
 driver post TForm1 "$TITLE" 16
 answer_quit_question YES "Closing"
