@@ -26,6 +26,10 @@ Unicode true
 !define WINDOW_CAPTION "${PRODUCT} ${VERSION}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Mervane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Mervane's event source in the Application log; SYSTEM is the same key for
+; 32-bit and 64-bit programs. Its categories: the count in res/MervaneEvents.mc.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Mervane"
+!define EVENT_CATEGORIES 7
 !define WM_QUIT_MERVANE 1025
 
 Name "${PRODUCT}"
@@ -136,6 +140,12 @@ Section "Mervane" SecProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\Mervane.exe"
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "CategoryMessageFile" "$INSTDIR\Mervane.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "CategoryCount" ${EVENT_CATEGORIES}
+  ; Error, warning and information.
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 SectionEnd
 
 Section /o "Start Mervane at logon for all users" SecAutostart
@@ -212,4 +222,5 @@ Section "Uninstall"
   !insertmacro DefaultView
   !insertmacro DeleteRunValue HKCU
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
 SectionEnd

@@ -24,6 +24,8 @@ ln -sfn "$prefix/drive_c/victim" "$prefix/drives/k/j"
 ln -sfn "$prefix/drive_c/victim/data.txt" "$prefix/drives/k/Autorun.dat"
 mkdir -p "$prefix/drive_c/tests"
 cp "$exe" "$prefix/drive_c/tests/"
+# MERVANE_UNIT_FILES: further files the tests read there, separated by blanks.
+for f in ${MERVANE_UNIT_FILES:-}; do cp "$f" "$prefix/drive_c/tests/"; done
 export WINEPREFIX="$prefix"
 trap 'mv_kill_prefix "$prefix"' EXIT
 status=0

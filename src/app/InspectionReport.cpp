@@ -12,7 +12,10 @@ void ShowWarning(const std::string &text)
 
 void ReportInspection(const TInspectionResult &result, const ReportFn &log)
 {
-  TInspectionReporter reporter(log);
+  TInspectionReporter reporter([&log](const TInspectionResult &taken) {
+    if (log)
+      log(taken.Report);
+  });
   bool taken = false;
   reporter.Deliver([&](TInspectionResult &next) {
     if (taken)
@@ -30,7 +33,7 @@ void TInspectionReporter::TakeAll(const TakeFn &take)
     if (result.Report.empty())
       continue;
     if (_log)
-      _log(result.Report);
+      _log(result);
     if (result.InformUser && !_stopped)
       _boxes.push_back(result.Report);
   }

@@ -20,8 +20,9 @@ class TInspectionReporter
 {
 public:
   using TakeFn = std::function<bool(TInspectionResult &result)>;
-  // Log entries go to `log`.
-  explicit TInspectionReporter(ReportFn log) : _log(std::move(log)) {}
+  // Writes the log entry of a result (its Report) and what goes with it.
+  using LogResultFn = std::function<void(const TInspectionResult &result)>;
+  explicit TInspectionReporter(LogResultFn log) : _log(std::move(log)) {}
   // Takes every result `take` gives, then shows the boxes waiting, unless
   // it is already showing one further out.
   void Deliver(const TakeFn &take);
@@ -30,7 +31,7 @@ public:
 
 private:
   void TakeAll(const TakeFn &take);
-  const ReportFn _log;
+  const LogResultFn _log;
   std::deque<std::string> _boxes;
   bool _showing = false;
   bool _stopped = false;

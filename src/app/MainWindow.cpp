@@ -7,6 +7,7 @@
 #include "../platform/PathText.h"
 #include "../shell/TrayIcon.h"
 #include "DriveReports.h"
+#include "MervaneEvents.h"
 #include "ProductInfo.h"
 #include "Windowtools.h"
 
@@ -247,7 +248,7 @@ void TMainWindow::TrayIconTimerTick()
       return;
     ::KillTimer(_hwnd, TrayIconTimer);
     const std::string text = LoadMessage(IDS_NO_TRAY_ICON);
-    _owner.Log(text);
+    _owner.Log(EVT_NO_TRAY_ICON, text);
     const std::string title = WindowTitle();
     ::MessageBoxA(_hwnd, text.c_str(), title.c_str(), MB_OK);
   }
@@ -313,7 +314,7 @@ bool TMainWindow::ConfirmQuit()
   const std::string text = LoadMessage(IDS_CONFIRM_QUIT);
   if (::MessageBoxA(_hwnd, text.c_str(), ProductTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
     return false;
-  _owner.Log(LoadMessage(IDS_USER_CLOSED));
+  _owner.Log(EVT_USER_CLOSED, LoadMessage(IDS_USER_CLOSED));
   return true;
 }
 

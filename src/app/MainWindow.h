@@ -20,8 +20,8 @@ public:
   // The one settings record, which the boxes show and change.
   virtual TSettings &Settings() = 0;
   virtual const TProgramSeams &Seams() const = 0;
-  // A log entry.
-  virtual void Log(const std::string &text) const = 0;
+  // A log entry, and its event of the id `eventId` (MervaneEvents.h).
+  virtual void Log(DWORD eventId, const std::string &text) const = 0;
   // A drive root, medium or shared folder the shell reported, to be checked.
   virtual void InspectRoot(const std::string &root) = 0;
   // WM_MERVANE_INSPECTED came: the checks' results are waiting.

@@ -6,18 +6,28 @@
 #include "../log/Logger.h"
 #include "../log/Report.h"
 #include "../platform/PathText.h"
+#include "../platform/Text.h"
 #include "../protection/DriveDiscovery.h"
 #include "../protection/DriveWork.h"
 #include "../settings/PolicyValues.h"
+#include "MervaneEvents.h"
 #include "ProductInfo.h"
+#include "ProgramEvents.h"
 
 namespace
 {
 const char *const MutexName = "MervaneMutexObject";
+// The source the installers register in the Application log.
+const char *const EventSourceName = "Mervane";
+// How long the end waits for events the service has not yet taken.
+const unsigned long EventFlushMs = 1000;
 }
 
 TProgram::TProgram(const TProgramSeams &seams)
-  : _seams(seams), _report([this](const std::string &text) { Log(text); }), _reporter(_report)
+  : _seams(seams),
+    _events(seams.WriteEvent ? new TEventLog(seams.WriteEvent) : new TEventLog(EventSourceName)),
+    _reportWindowError(ReporterOf(EVT_WINDOW_MESSAGE_FAILED)),
+    _reporter([this](const TInspectionResult &result) { Record(result.Report, InspectionEvent(result)); })
 {
 }
 
@@ -27,7 +37,33 @@ TProgram::~TProgram()
   _mainWindow.reset();
 }
 
-void TProgram::Log(const std::string &text) const { ReportTo(_logger.get(), text); }
+void TProgram::Log(const std::string &text) const { Log(EVT_QUARANTINE_RESTORED, text); }
+
+void TProgram::Log(DWORD eventId, const std::string &text) const { Record(text, EntryEvent(eventId, text)); }
+
+ReportFn TProgram::ReporterOf(DWORD eventId) const
+{
+  return [this, eventId](const std::string &text) { Log(eventId, text); };
+}
+
+void TProgram::Record(const std::string &text, TEvent event) const
+{
+  if (!_logger)
+    return;
+  ReportTo(_logger.get(), text);
+  _events->Write(std::move(event));
+}
+
+void TProgram::FlushEvents()
+{
+  _events->Flush(EventFlushMs);
+  const TEventFailures failures = _events->TakeFailures();
+  if (failures.Count == 0)
+    return;
+  ReportTo(_logger.get(), std::to_string(failures.Count) + (failures.Count == 1 ? " event" : " events") +
+                              " could not be written to the Windows event log: " +
+                              SystemErrorText(failures.FirstError));
+}
 
 bool TProgram::Start()
 {
@@ -54,14 +90,17 @@ bool TProgram::Start()
   // 7. Log; failures of the windows' messages go there from now on.
   _logger.reset(new TFileLogger(_paths.LogPath));
   _logger->Threshold = MERVANE_LOG_LEVEL;
-  _mainWindow->SetErrorReporter(_report);
+  _mainWindow->SetErrorReporter(_reportWindowError);
 
-  // 8.-10. Settings, what the lock bits leave enabled, the boxes.
+  // 8.-10. Settings, what the lock bits leave enabled, the boxes. Whether
+  // events are written is a policy value; the entries before it wait for it.
   ResetDefaults(_settings);
-  const TPolicyValues policy = ReadPolicyValues(_report, _seams.RegistryDeny);
-  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, _report,
+  const ReportFn reportPolicy = ReporterOf(EVT_POLICY_VALUE_INVALID);
+  const TPolicyValues policy = ReadPolicyValues(reportPolicy, _seams.RegistryDeny);
+  _events->Begin(policy.EventLog);
+  LoadSettings(_settings, _paths.CommonIniPath, _paths.IniPath, ReporterOf(EVT_SETTING_INVALID),
                [&](TSettings &record, const TCommonFlagsTexts &common)
-               { ApplyPolicyValues(policy, record, common, _report); });
+               { ApplyPolicyValues(policy, record, common, reportPolicy); });
   _skipSave = false;
   _mainWindow->ShowSettings();
 
@@ -78,11 +117,11 @@ bool TProgram::Start()
     SubmitRoot(root, true);
 
   _prompt.reset(new TDescriptionPrompt());
-  _prompt->SetErrorReporter(_report);
-  _exceptionsDialog.reset(new TExceptionsDialog(*_prompt, _report));
-  _exceptionsDialog->SetErrorReporter(_report);
+  _prompt->SetErrorReporter(_reportWindowError);
+  _exceptionsDialog.reset(new TExceptionsDialog(*_prompt, ReporterOf(EVT_SETTINGS_NOT_SAVED)));
+  _exceptionsDialog->SetErrorReporter(_reportWindowError);
   _quarantineWindow.reset(new TQuarantineWindow(*this, *_prompt));
-  _quarantineWindow->SetErrorReporter(_report);
+  _quarantineWindow->SetErrorReporter(_reportWindowError);
   return true;
 }
 
@@ -140,7 +179,7 @@ void TProgram::SaveSettings(HWND askedFrom)
   const SaveResult saved = ::SaveSettings(_settings, _paths.IniPath);
   if (saved.Saved())
     return;
-  Log(FormatText(LoadMessage(IDS_SETTINGS_NOT_SAVED), {saved.File, saved.Reason()}));
+  Log(EVT_SETTINGS_NOT_SAVED, FormatText(LoadMessage(IDS_SETTINGS_NOT_SAVED), {saved.File, saved.Reason()}));
   if (!askedFrom)
     return;
   const std::string text = FormatText(LoadMessage(IDS_CHANGE_NOT_SAVED), {saved.Reason()});
@@ -153,10 +192,12 @@ void TProgram::EndSession()
   // Windows may end the process after this without WM_DESTROY: no copy or
   // Origin.txt line may be left half written, and what was done is logged.
   StopDriveWork();
-  if (_skipSave || _savedAtSessionEnd)
-    return;
-  SaveSettings(nullptr);
-  _savedAtSessionEnd = true;
+  if (!_skipSave && !_savedAtSessionEnd)
+  {
+    SaveSettings(nullptr);
+    _savedAtSessionEnd = true;
+  }
+  FlushEvents();
 }
 
 void TProgram::StopDriveWork()
@@ -176,6 +217,7 @@ void TProgram::End()
   StopDriveWork();
   if (!_skipSave && !_savedAtSessionEnd)
     SaveSettings(nullptr);
+  FlushEvents();
   _mutex.Close();
   _logger.reset();
 }

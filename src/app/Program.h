@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include "../log/EventLog.h"
 #include "../platform/Handle.h"
 #include "../settings/Settings.h"
 #include "AppPaths.h"
@@ -37,9 +38,11 @@ public:
   const TProgramSeams &Seams() const override { return _seams; }
   // The process's one settings record, from Start() to the end.
   TSettings &Settings() override { return _settings; }
-  // A log entry; dropped before the log is open and after it is closed.
+  // A log entry and its event; both dropped before the log is open and
+  // after it is closed.
+  void Log(DWORD eventId, const std::string &text) const override;
+  // A restore from the quarantine window.
   void Log(const std::string &text) const override;
-  const ReportFn &Reporter() const { return _report; }
 
   void InspectRoot(const std::string &root) override { SubmitRoot(root, false); }
   void DeliverInspections() override;
@@ -66,12 +69,19 @@ private:
   // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
   // The start-up scan's roots are checked only when they answer.
   void SubmitRoot(const std::string &root, bool onlyIfReadable);
+  // Log entries of one kind, as the parts below the program write them.
+  ReportFn ReporterOf(DWORD eventId) const;
+  void Record(const std::string &text, TEvent event) const;
+  // Waits a little for the events still queued, and logs those that could
+  // not be written, once.
+  void FlushEvents();
 
   const TProgramSeams _seams;
   AppPaths _paths;
   CHandle _mutex;
   std::unique_ptr<TFileLogger> _logger;
-  ReportFn _report;
+  std::unique_ptr<TEventLog> _events;
+  ReportFn _reportWindowError;
   TSettings _settings;
   std::unique_ptr<TDriveWork> _driveWork;
   TInspectionReporter _reporter;

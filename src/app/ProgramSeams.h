@@ -1,4 +1,5 @@
 #pragma once
+#include "../log/EventLog.h"
 #include "../platform/Registry.h"
 #include "../shell/TrayIcon.h"
 
@@ -10,4 +11,6 @@ struct TProgramSeams
   TShellNotifyIconFn NotifyIcon = &::Shell_NotifyIconA;
   // Every registry key the program opens, creates or changes.
   RegistryDenyHook RegistryDeny = nullptr;
+  // Every event the program writes; none: the event log's source "Mervane".
+  TEventLog::WriteFn WriteEvent;
 };

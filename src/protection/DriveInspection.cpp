@@ -217,7 +217,10 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
   // current directory.
   if (root.empty())
     return result;
-  const BehaviourFlags flags = settings.Flags[DriveKindOf(DriveTypeOf(root))];
+  result.Root = root;
+  result.Kind = DriveKindOf(DriveTypeOf(root));
+  result.Flags = settings.Flags[result.Kind];
+  const BehaviourFlags &flags = result.Flags;
   TQuarantine quarantine(quarantineFolder, root, ownWrites, ledger);
   result.Report = InspectAutorun(root, settings, flags, quarantine, deny, result);
 

@@ -55,6 +55,9 @@ std::string BuildWormReport(const TWormRepair &repair);
 // the caller writes `Report` to the log, and shows it too when `InformUser`.
 struct TInspectionResult
 {
+  std::string Root;      // the drive root or shared folder inspected
+  DriveKind Kind = dkOther;
+  BehaviourFlags Flags;  // the actions its kind's flags chose
   bool Found = false;    // an Autorun.inf was there
   bool Accepted = false; // ... and it is on a list of accepted files
   std::string AcceptedName;

@@ -128,6 +128,9 @@ TPolicyValues ReadPolicyValues(const ReportFn &report, RegistryDenyHook deny)
   values.HasRepairShortcuts =
       ReadFlagsText(machine, user, "RepairShortcuts", ParseRepairShortcutsText, values.RepairShortcuts, report);
   values.HasExceptions = ReadLists(machine, values, report) || ReadLists(user, values, report);
+  int eventLog = 1;
+  ReadDword(machine, "EventLog", eventLog, report);
+  values.EventLog = eventLog != 0;
   return values;
 }
 

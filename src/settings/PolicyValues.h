@@ -31,6 +31,9 @@ struct TPolicyValues
   std::string ARNames;
   std::string ARBodies;
   std::string ListSource;
+  // Log entries go to the Windows event log too. The machine's value only:
+  // a user's would hide a computer's findings from those who collect them.
+  bool EventLog = true;
 };
 
 extern const char *const PolicyKeyPath;

@@ -2,7 +2,8 @@
 # One installer run silently in a fresh prefix as an administrator would: the
 # install (files, shortcut, uninstall entry, the machine Run value), the
 # installed program started, then the silent uninstall, which ends it and
-# leaves the user's settings.
+# leaves the user's settings. The event source is registered with the install and
+# gone after the removal.
 #   SETUP        the installer to run
 #   SETUP_EXE    the Mervane.exe it must install
 #   PROGRAM_DIR  where it must install, below C:\ ("Program Files\Mervane")
@@ -43,6 +44,7 @@ WININST="C:\\$PROGRAM_DIR"
 LINK="$PREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Mervane.lnk"
 ENTRIES='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 RUN='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+EVENT_SOURCE='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Mervane'
 product_code() {
   if [ -n "${PRODUCT_CODE:-}" ]; then echo "$PRODUCT_CODE"; return; fi
   msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'
@@ -56,6 +58,13 @@ installed() {
   [ "$(reg_value "$UNINSTALL" DisplayName)" = "OSTREL(R) Mervane" ] || fail "uninstall entry: DisplayName"
   [ "$(reg_value "$UNINSTALL" Publisher)" = "Ostrel Software" ] || fail "uninstall entry: Publisher"
   [ "$(reg_value "$UNINSTALL" DisplayVersion)" = "$2" ] || fail "uninstall entry: DisplayVersion"
+  # SYSTEM is not redirected: the 32-bit installer's values are the ones 64-bit Windows reads.
+  local source
+  source=$(for v in EventMessageFile CategoryMessageFile CategoryCount TypesSupported; do reg_value "$EVENT_SOURCE" $v 64; done)
+  [ "$source" = "$WININST\Mervane.exe
+$WININST\Mervane.exe
+0x7
+0x7" ] || fail "event source: $source"
   if [ "$MSI" = 1 ]; then
     # Wine 8's msiexec resolves ProgramMenuFolder to the user's Start menu even
     # for a per-machine package, which Windows puts into the common one.
@@ -120,5 +129,8 @@ wineserver -w
 [ ! -e "$LINK" ] || fail "the shortcut was not removed"
 wine reg query "$UNINSTALL" "/reg:$VIEW" >/dev/null 2>&1 && fail "the uninstall entry was not removed"
 [ -z "$(reg_value "$RUN" Mervane 64)" ] || fail "the Run value was not removed"
+for view in 64 32; do
+  wine reg query "$EVENT_SOURCE" "/reg:$view" >/dev/null 2>&1 && fail "the event source was not removed (view $view)"
+done
 [ -f "$USERDIR/Mervane.ini" ] || fail "the user's settings were removed"
 echo "install cycle of $(basename "$SETUP"): ok"

@@ -89,9 +89,9 @@ for policy in admx.iter(NS + 'policy'):
 # boxes write one value per bit.
 check(value_names | {'Locked'} == read_names,
       f'the templates write {sorted(value_names)}, the program reads {sorted(read_names)}')
-# The lock and the quarantine are the machine's only.
+# The lock, the quarantine and the events are the machine's only.
 for policy in admx.iter(NS + 'policy'):
-    if policy.get('name') in ('Locks', 'Quarantine'):
+    if policy.get('name') in ('Locks', 'Quarantine', 'EventLog'):
         check(policy.get('class') == 'Machine', f'{policy.get("name")} is not machine-only')
 
 # Every string of the ADML is used by the ADMX.

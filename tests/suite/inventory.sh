@@ -2,7 +2,7 @@
 # What every run must hold, checked against what CTest registered in this tree,
 # so that no scenario drops out of the suite without a word on one kind of machine:
 #   on both kinds   every end-to-end scenario, every unit suite, the packages read
-#                   back, and the install, update and removal of an installer and
+#                   back and the event messages against their documents, and the install, update and removal of an installer and
 #                   an MSI;
 #   where 32-bit code runs (this tree is the shipped i686 one): the shipped
 #                   packages' cycles in a 64-bit prefix natively, and the start-up,
@@ -21,7 +21,7 @@ if mv_runs_32bit; then kind=i686; else kind=x86_64; fi
   fail "this machine $( [ "$kind" = i686 ] && echo runs || echo 'does not run') 32-bit code, but this tree builds $arch: the suite would not be the one for this machine"
 
 registered=$(cd "$build" && ctest -N | sed -n 's/^ *Test *#[0-9]*: //p')
-required=(package_templates package_contents package_install_cycle package_msi_cycle "exe_$arch")
+required=(package_templates package_event_messages package_contents package_install_cycle package_msi_cycle "exe_$arch")
 for f in "$src"/tests/e2e/*.sh; do
   name=$(basename "$f" .sh)
   case $name in lib*) ;; *) required+=("e2e_$name") ;; esac
