@@ -5,6 +5,7 @@
 #define WINVER 0x0A00
 #define _WIN32_WINNT 0x0A00
 #include "Dpi.h"
+#include "SystemFunction.h"
 #include <type_traits>
 
 namespace
@@ -18,11 +19,7 @@ static_assert(std::is_same<GetDpiForSystemFn, decltype(&::GetDpiForSystem)>::val
 static_assert(std::is_same<GetSystemMetricsForDpiFn, decltype(&::GetSystemMetricsForDpi)>::value, "");
 static_assert(std::is_same<AdjustWindowRectExForDpiFn, decltype(&::AdjustWindowRectExForDpi)>::value, "");
 
-template <class Fn> Fn User32Function(const char *name)
-{
-  const HMODULE user32 = ::GetModuleHandleA("user32.dll");
-  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(user32, name))) : nullptr;
-}
+template <class Fn> Fn User32Function(const char *name) { return SystemFunction<Fn>("user32.dll", name); }
 
 int ScreenDpi()
 {

@@ -1,14 +1,19 @@
+// SetThreadErrorMode is declared here only to take its type; nothing imports it.
+#undef WINVER
+#undef _WIN32_WINNT
+#define WINVER 0x0A00
+#define _WIN32_WINNT 0x0A00
 #include "ErrorModeScope.h"
 #include "CriticalSection.h"
+#include "SystemFunction.h"
 
 namespace
 {
-using SetThreadErrorModeFn = BOOL(WINAPI *)(DWORD, LPDWORD);
+using SetThreadErrorModeFn = decltype(&::SetThreadErrorMode);
 
 SetThreadErrorModeFn ThreadErrorMode()
 {
-  static const auto set = reinterpret_cast<SetThreadErrorModeFn>(
-      reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetThreadErrorMode")));
+  static const auto set = SystemFunction<SetThreadErrorModeFn>("kernel32.dll", "SetThreadErrorMode");
   return set;
 }
 

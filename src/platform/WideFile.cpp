@@ -1,14 +1,21 @@
+// The functions of later versions are declared here only to take their
+// types; nothing imports them.
+#undef WINVER
+#undef _WIN32_WINNT
+#define WINVER 0x0A00
+#define _WIN32_WINNT 0x0A00
 #include "WideFile.h"
 #include <winternl.h>
+#include "SystemFunction.h"
 
 namespace
 {
 // The file-information classes of NtSetInformationFile that every NT has;
 // SetFileInformationByHandle came only with Windows Vista.
-const ULONG kFileBasicInformation = 4;
-const ULONG kFileDispositionInformation = 13;
-const ULONG kFileNetworkOpenInformation = 34;
-const ULONG kFileInternalInformation = 6;
+const auto kFileBasicInformation = static_cast<FILE_INFORMATION_CLASS>(4);
+const auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+const auto kFileDispositionInformation = static_cast<FILE_INFORMATION_CLASS>(13);
+const auto kFileNetworkOpenInformation = static_cast<FILE_INFORMATION_CLASS>(34);
 
 struct TFileBasicInformation
 {
@@ -16,14 +23,15 @@ struct TFileBasicInformation
   ULONG FileAttributes;
 };
 
-using NtSetInformationFileFn = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, PVOID, ULONG, ULONG);
-using NtQueryInformationFileFn = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, PVOID, ULONG, ULONG);
-using GetFinalPathNameByHandleWFn = DWORD(WINAPI *)(HANDLE, LPWSTR, DWORD, DWORD);
-
-bool SetInformation(HANDLE handle, void *data, ULONG size, ULONG informationClass)
+decltype(&::NtQueryInformationFile) QueryInformation()
 {
-  static const auto set = reinterpret_cast<NtSetInformationFileFn>(
-      reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
+  static const auto query = SystemFunction<decltype(&::NtQueryInformationFile)>("ntdll.dll", "NtQueryInformationFile");
+  return query;
+}
+
+bool SetInformation(HANDLE handle, void *data, ULONG size, FILE_INFORMATION_CLASS informationClass)
+{
+  static const auto set = SystemFunction<decltype(&::NtSetInformationFile)>("ntdll.dll", "NtSetInformationFile");
   if (!set)
   {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -86,8 +94,7 @@ bool CWideFile::Information(BY_HANDLE_FILE_INFORMATION &info) const
   // GetFileInformationByHandle asks the volume for its serial number too,
   // which under Wine costs several times the rest of a deletion; one query
   // gives what a caller here needs.
-  static const auto query = reinterpret_cast<NtQueryInformationFileFn>(
-      reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  const auto query = QueryInformation();
   if (!query)
     return ::GetFileInformationByHandle(_handle.Get(), &info) != FALSE;
   struct
@@ -110,8 +117,7 @@ bool CWideFile::Information(BY_HANDLE_FILE_INFORMATION &info) const
 
 bool CWideFile::Index(unsigned long long &index) const
 {
-  static const auto query = reinterpret_cast<NtQueryInformationFileFn>(
-      reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  const auto query = QueryInformation();
   LARGE_INTEGER value = {};
   IO_STATUS_BLOCK status = {};
   if (query && query(_handle.Get(), &status, &value, sizeof(value), kFileInternalInformation) >= 0)
@@ -128,8 +134,8 @@ bool CWideFile::Index(unsigned long long &index) const
 
 bool CWideFile::FinalPath(std::wstring &path) const
 {
-  static const auto final = reinterpret_cast<GetFinalPathNameByHandleWFn>(reinterpret_cast<void *>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW")));
+  static const auto final =
+      SystemFunction<decltype(&::GetFinalPathNameByHandleW)>("kernel32.dll", "GetFinalPathNameByHandleW");
   if (!final)
     return false;
   std::wstring buffer(MAX_PATH, L'\0');

@@ -647,16 +647,6 @@ bool FindWormTargets(const TShortcut &link, const std::string &root, std::vector
   return FindWormTargets(link, root, entries, named);
 }
 
-bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<std::string> &named)
-{
-  std::vector<TNamedFile> files;
-  const bool worm = FindWormTargets(link, root, files);
-  named.clear();
-  for (const TNamedFile &file : files)
-    named.push_back(file.Path);
-  return worm;
-}
-
 TWormRepair RepairShortcutWorm(const std::string &root, TQuarantine &quarantine)
 {
   TWormRepair repair;

@@ -24,8 +24,6 @@ struct TNamedFile
 // folders it opens, each resolved to the entry on disk whose name is exactly
 // the one named. The rule is written out in ShortcutWorm.cpp.
 bool FindWormTargets(const TShortcut &link, const std::string &root, std::vector<TNamedFile> &named);
-// The same, with the named files' full paths only.
-bool IsWormShortcut(const TShortcut &link, const std::string &root, std::vector<std::string> &named);
 
 // What a repair of one root did; every list holds full paths.
 struct TWormRepair

@@ -31,8 +31,7 @@ for f in x.vbs report.doc 'I:\victim\secret.txt'; do
   case $f in I:*) ;; *) f="E:\\$f" ;; esac
   driver attrs "$f" H >/dev/null || fail "could not hide $f"
 done
-snapshot() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
-victim_before=$(snapshot "$V")
+victim_before=$(files_digest "$V")
 
 start_mervane
 report=$(driver box "$PRODUCT" 20000) || fail "no warning box for E:"
@@ -65,7 +64,7 @@ E:\\j\\secret.txt (a link or junction)"
 [ "$report" = "$expected" ] || { printf '%s' "$report" | od -c | head -60; fail "warning box text differs"; }
 quit_mervane
 
-[ "$(snapshot "$V")" = "$victim_before" ] || fail "I:\\victim changed"
+[ "$(files_digest "$V")" = "$victim_before" ] || fail "I:\\victim changed"
 [ "$(driver attrs 'I:\victim\secret.txt' | tr -d '\r')" = HA ] || [ "$(driver attrs 'I:\victim\secret.txt' | tr -d '\r')" = H ] ||
   fail "I:\\victim\\secret.txt: attributes $(driver attrs 'I:\victim\secret.txt')"
 [ "$(cat "$E/thesis.docx")" = 'my thesis' ] && [ "$(cat "$E/report.doc")" = 'my report' ] || fail "a user's file on E: changed"

@@ -175,6 +175,9 @@ expect_file() {
   fi
 }
 
+# files_digest DIR: every file below DIR with the checksum of its bytes, one a line, in name order.
+files_digest() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
+
 # crlf LINE...: the lines joined as a Windows text file.
 crlf() { local l; for l in "$@"; do printf '%s\r\n' "$l"; done; }
 

@@ -48,8 +48,7 @@ wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1 || fai
 for f in 'E:\x' "E:\\$NBSP" 'E:\_' 'E:\.cfg' 'E:\_\DeviceManager.exe' 'E:\w.js' '\\?\E:\ '; do
   driver attrs "$f" H >/dev/null || fail "could not hide $f"
 done
-snapshot() { (cd "$E" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
-mine() { snapshot | grep -v -e '/x/y.vbss$' -e '/_/DeviceManager.exe$' -e '/w.js$' -e '/Docs.lnk$' -e '/Stick.lnk$' \
+mine() { files_digest "$E" | grep -v -e '/x/y.vbss$' -e '/_/DeviceManager.exe$' -e '/w.js$' -e '/Docs.lnk$' -e '/Stick.lnk$' \
   -e '/Photos.lnk$'; }
 mine_before=$(mine)
 

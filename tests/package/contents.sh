@@ -9,7 +9,6 @@
 set -euo pipefail
 : "${MERVANE_VERSION:?}" "${MERVANE_BUILD:?}" "${MERVANE_DIST:?}" "${WINE_ROOT:?}" "${MERVANE_SCRIPTS:?}"
 # MERVANE_BUILD_X64: the x86_64 tree, on a machine that runs no 32-bit code.
-. "$MERVANE_SCRIPTS/winelib.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 SRC=$(cd "$(dirname "$0")/../.." && pwd)

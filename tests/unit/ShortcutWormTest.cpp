@@ -178,20 +178,23 @@ TEST(ShortcutWorm, RuleOverWormShapesAndTheUsersOwnShortcuts)
   {
     SCOPED_TRACE(c.What);
     TShortcut link;
-    std::vector<std::string> payloads{"left over"};
+    std::vector<TNamedFile> named{TNamedFile{L"left over", "left over"}};
     const bool parsed = ParseShortcut(reinterpret_cast<const unsigned char *>(c.Bytes.data()), c.Bytes.size(), link);
-    EXPECT_EQ(parsed && IsWormShortcut(link, "E:\\", payloads), !c.Payloads.empty());
+    EXPECT_EQ(parsed && FindWormTargets(link, "E:\\", named), !c.Payloads.empty());
     if (parsed)
     {
-      EXPECT_EQ(payloads, c.Payloads);
+      std::vector<std::string> paths;
+      for (const TNamedFile &file : named)
+        paths.push_back(file.Path);
+      EXPECT_EQ(paths, c.Payloads);
     }
   }
   // The same shortcut is the user's on another drive.
   TShortcut link;
   const std::string bytes = MakeShortcut(cmd, "/c start x.vbs");
   ASSERT_TRUE(ParseShortcut(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), link));
-  std::vector<std::string> payloads;
-  EXPECT_FALSE(IsWormShortcut(link, "I:\\", payloads));
+  std::vector<TNamedFile> named;
+  EXPECT_FALSE(FindWormTargets(link, "I:\\", named));
   ::SetFileAttributesA("E:\\Photos", 0);
   ::RemoveDirectoryA("E:\\Photos");
   RemoveStickFolders();
