@@ -6,7 +6,10 @@
 #include "../settings/Settings.h"
 
 // Hands one inspection's result to the user as the reporter below does: its
-// log entry, and the warning box when the drive kind's flags ask for one.
+// log entry, and the warning box when the drive kind's flags ask for one;
+// then a vaccine's: a failure in a warning box, a vaccination or removal
+// asked for by hand that had nothing to do in an information box, one that
+// worked in the log only.
 // The box has no owner window: it warns about a drive, not about anything
 // the window is doing.
 void ReportInspection(const TInspectionResult &result, const ReportFn &log);
@@ -32,7 +35,12 @@ public:
 private:
   void TakeAll(const TakeFn &take);
   const LogResultFn _log;
-  std::deque<std::string> _boxes;
+  struct TBox
+  {
+    std::string Text;
+    UINT Icon;
+  };
+  std::deque<TBox> _boxes;
   bool _showing = false;
   bool _stopped = false;
 };

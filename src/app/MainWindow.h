@@ -3,6 +3,7 @@
 #include <string>
 #include "../platform/Controls.h"
 #include "../platform/Window.h"
+#include "../protection/Vaccine.h"
 #include "../settings/Settings.h"
 #include "MainWindowLayout.h"
 #include "PolicyBoxes.h"
@@ -24,6 +25,8 @@ public:
   virtual void Log(DWORD eventId, const std::string &text) const = 0;
   // A drive root, medium or shared folder the shell reported, to be checked.
   virtual void InspectRoot(const std::string &root) = 0;
+  // The user chose to vaccinate a drive, or to take its vaccine off.
+  virtual void VaccineByHand(const std::string &root, TVaccineDeed deed) = 0;
   // WM_MERVANE_INSPECTED came: the checks' results are waiting.
   virtual void DeliverInspections() = 0;
   virtual void EditExceptions(HWND owner) = 0;
@@ -98,6 +101,9 @@ private:
   void ExceptionsClicked();
   void QuarantineClicked();
   void ShowWindowChosen();
+  // The tray menu's items for the removable drives present now.
+  void MakeDriveItems();
+  void DriveItemChosen(int id);
   void TrayIconTimerTick();
 
   TMainWindowOwner &_owner;

@@ -27,7 +27,12 @@ TProgram::TProgram(const TProgramSeams &seams)
   : _seams(seams),
     _events(seams.WriteEvent ? new TEventLog(seams.WriteEvent) : new TEventLog(EventSourceName)),
     _reportWindowError(ReporterOf(EVT_WINDOW_MESSAGE_FAILED)),
-    _reporter([this](const TInspectionResult &result) { Record(result.Report, InspectionEvent(result)); })
+    _reporter([this](const TInspectionResult &result) {
+      if (!result.Report.empty())
+        Record(result.Report, InspectionEvent(result));
+      if (!result.Vaccine.Report.empty())
+        Record(result.Vaccine.Report, VaccineEvent(result));
+    })
 {
 }
 
@@ -139,7 +144,7 @@ void TProgram::Run()
   }
 }
 
-void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable)
+void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine)
 {
   if (!_driveWork)
     return;
@@ -150,6 +155,7 @@ void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable)
     job.QuarantineFolder = _paths.QuarantineFolder;
   job.OnlyIfReadable = onlyIfReadable;
   job.RegistryDeny = _seams.RegistryDeny;
+  job.Vaccine = vaccine;
   _driveWork->Submit(std::move(job));
 }
 

@@ -79,7 +79,7 @@ driver press TForm1 "$TITLE" "OK" || fail "could not press OK"
 sleep 0.3
 [ "$(driver visible TForm1 "$TITLE")" = "0" ] || fail "OK did not hide the window"
 is_running || fail "OK ended the program"
-saved=$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' 'Behaviour=00001011111111111111' 'RepairShortcuts=00000' 'ARNames=' 'ARBodies=')
+saved=$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' 'Behaviour=00001011111111111111' 'RepairShortcuts=00000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')
 expect_file "$USERDIR/Mervane.ini" "$saved"
 
 # The tray menu's "Show window" brings it back; Default values restores every
@@ -97,7 +97,7 @@ expect_file "$USERDIR/Mervane.ini" "$saved"
 driver keys TForm1 "$TITLE" ENTER
 eventually 0 "Enter did not press OK" driver visible TForm1 "$TITLE"
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 
 # "Quit" goes through the quit question.
 driver send TForm1 "$TITLE" 273 200 0 >/dev/null

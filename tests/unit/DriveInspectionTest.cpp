@@ -363,3 +363,54 @@ TEST_F(DriveInspectionTest, ADeletionLeftPendingIsReportedAsFailed)
   EXPECT_EQ(result.Report, Warning("E:\\") + "\r\n\r\nCannot delete E:\\Autorun.inf file. DANGER!!!");
   EXPECT_FALSE(result.InformUser);
 }
+
+// With the switch on for every kind: never over an accepted Autorun.inf, on a
+// CD-ROM, a network drive or a shared folder (by hand a CD-ROM is said to
+// fail, once); on a stick after the deletion, logged with no box, and never
+// reported by the next inspection; taken off again without a trace. Another
+// program's vaccine is neither reported nor removed.
+TEST_F(DriveInspectionTest, VaccinesGoOnlyWhereTheyMayAndAreNeverReported)
+{
+  for (BehaviourFlags &flags : settings.Flags)
+  {
+    flags = kNone;
+    flags.Vaccinate = true;
+  }
+  settings.UserExceptions.Add("Setup CD", "[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>");
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"));
+  for (const std::string root : {"E:\\", "F:\\", "G:\\", "C:\\Share"})
+  {
+    EXPECT_EQ(InspectDrive(root, settings).Vaccine.Deed, vdNone) << root;
+    EXPECT_NE(VaccineStateOf(root == "C:\\Share" ? root + "\\" : root), vsOurs) << root;
+  }
+  const TVaccination onCdRom = VaccineByHand("F:\\", vdVaccinate).Vaccine;
+  EXPECT_TRUE(onCdRom.Failed);
+  EXPECT_EQ(onCdRom.Report, "Cannot vaccinate F:\\\r\nit is a CD-ROM");
+  EXPECT_FALSE(PathExists("F:\\AUTORUN.INF"));
+
+  settings.UserExceptions.Clear();
+  settings.Flags[dkRemovable].DeleteAutorunInf = true;
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  const std::vector<std::string> entries = {Warning("E:\\") + "\r\n\r\nE:\\Autorun.inf file was deleted",
+                                            "E:\\ was vaccinated: no Autorun.inf file can be written there"};
+  EXPECT_EQ(Logged(), entries);
+  EXPECT_EQ(VaccineStateOf("E:\\"), vsOurs);
+  EXPECT_EQ(::GetFileAttributesA("E:\\AUTORUN.INF") & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  EXPECT_EQ(Logged(), entries);
+
+  const TVaccination removed = VaccineByHand("E:\\", vdRemove).Vaccine;
+  EXPECT_TRUE(removed.Done);
+  EXPECT_EQ(removed.Report, "The vaccine was removed from E:\\");
+  EXPECT_FALSE(PathExists("E:\\AUTORUN.INF"));
+
+  ASSERT_TRUE(::CreateDirectoryA("E:\\autorun.inf", nullptr));
+  ASSERT_TRUE(WriteBytes("E:\\autorun.inf\\guard.dat", "x"));
+  ::SetFileAttributesA("E:\\autorun.inf", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  EXPECT_EQ(Logged(), entries);
+  EXPECT_EQ(VaccineByHand("E:\\", vdRemove).Vaccine.Notice, "E:\\ holds no vaccine that Mervane can remove");
+  EXPECT_TRUE(PathExists("E:\\autorun.inf\\guard.dat"));
+  EmptyFolder("E:\\autorun.inf\\");
+}
