@@ -72,6 +72,8 @@ public:
   void SetChecked(TMainWindowControl box, bool checked) override;
   bool Checked(TMainWindowControl box) const override;
   HWND Control(TMainWindowControl id) const override { return ::GetDlgItem(_hwnd, id); }
+  // The tray icon's menu; its drive items are made anew each time it opens.
+  HMENU TrayMenu() const { return _trayMenu; }
 
 private:
   // The controls, their font and the window's icons at `dpi`.

@@ -26,8 +26,8 @@ const TControlSpec MainWindowControls[] = {
   {DeleteAutorunAllBox, ckCheckBox, "Delete Autorun.*", AutorunGroup, 160, 80, 241, 17},
   {DefaultValuesButton, ckButton, "Default values", AutorunGroup, 160, 104, 97, 25},
   {ExceptionsButton, ckButton, "Exceptions", AutorunGroup, 264, 104, 97, 25},
-  {RepairShortcutsBox, ckCheckBox, "Repair shortcut-worm damage", AutorunGroup, 160, 136, 241, 17},
   {VaccinateBox, ckCheckBox, "Vaccinate", AutorunGroup, 8, 136, 129, 17},
+  {RepairShortcutsBox, ckCheckBox, "Repair shortcut-worm damage", AutorunGroup, 160, 136, 241, 17},
   {QuarantineButton, ckButton, "Quarantine...", 0, 88, 384, 97, 25},
   {QuitButton, ckButton, "Quit", 0, 340, 384, 75, 25},
 };

@@ -306,3 +306,42 @@ TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
   ASSERT_EQ(logged.size(), before + 1);
   EXPECT_EQ(logged.back(), entry);
 }
+
+namespace
+{
+std::vector<std::string> MenuCaptions(HMENU menu)
+{
+  std::vector<std::string> captions;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+  {
+    char text[100] = "";
+    ::GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+    captions.push_back(*text ? text : "-");
+  }
+  return captions;
+}
+}
+
+// Opened, the tray menu offers both items for each removable drive present,
+// whatever the switch; chosen, they vaccinate the stick and take it off again.
+TEST_F(MainWindowTest, TheTrayMenuVaccinatesEachRemovableDriveAndTakesItOff)
+{
+  const HMENU menu = window->TrayMenu();
+  ::SendMessageA(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  EXPECT_EQ(MenuCaptions(menu),
+            (std::vector<std::string>{"Show window", "Quarantine...", "-", "Vaccinate drive E:",
+                                      "Remove vaccine from E:", "Vaccinate drive K:", "Remove vaccine from K:", "-",
+                                      "Quit"}));
+  ::SendMessageA(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  EXPECT_EQ(::GetMenuItemCount(menu), 9);
+
+  const size_t before = Logged().size();
+  ::SendMessageA(window->Handle(), WM_COMMAND, VaccinateDriveItems + 4, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before; }));
+  EXPECT_EQ(Logged().back(), "E:\\ was vaccinated: no Autorun.inf file can be written there");
+  EXPECT_EQ(VaccineStateOf("E:\\"), vsOurs);
+  ::SendMessageA(window->Handle(), WM_COMMAND, RemoveVaccineItems + 4, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before + 1; }));
+  EXPECT_EQ(Logged().back(), "The vaccine was removed from E:\\");
+  EXPECT_FALSE(PathExists("E:\\AUTORUN.INF"));
+}
