@@ -27,12 +27,22 @@ void ReportInspection(const TInspectionResult &result, const ReportFn &log)
   });
 }
 
+bool TInspectionReporter::FailureSaidBefore(const TInspectionResult &result)
+{
+  const TVaccination &vaccine = result.Vaccine;
+  if (vaccine.Done)
+    _vaccineFailuresSaid.erase(result.Root);
+  return vaccine.Failed && !vaccine.ByHand && !_vaccineFailuresSaid.insert(result.Root).second;
+}
+
 void TInspectionReporter::TakeAll(const TakeFn &take)
 {
   TInspectionResult result;
   while (take(result))
   {
-    const TVaccination &vaccine = result.Vaccine;
+    TVaccination &vaccine = result.Vaccine;
+    if (FailureSaidBefore(result))
+      vaccine = TVaccination();
     if (result.Report.empty() && vaccine.Report.empty() && vaccine.Notice.empty())
       continue;
     if (_log)

@@ -1,5 +1,6 @@
 #pragma once
 #include <deque>
+#include <set>
 #include <functional>
 #include <string>
 #include "../protection/DriveInspection.h"
@@ -34,7 +35,11 @@ public:
 
 private:
   void TakeAll(const TakeFn &take);
+  // An automatic vaccination that fails is said once per drive, not at
+  // each of the several reports of one arrival, until one there works.
+  bool FailureSaidBefore(const TInspectionResult &result);
   const LogResultFn _log;
+  std::set<std::string> _vaccineFailuresSaid;
   struct TBox
   {
     std::string Text;

@@ -67,7 +67,8 @@ TMainWindow::TMainWindow(TMainWindowOwner &owner)
       ::DestroyWindow(_hwnd);
     return;
   }
-  _driveReports.reset(new TDriveReports([this](const std::string &root) { _owner.InspectRoot(root); }));
+  _driveReports.reset(
+      new TDriveReports([this](const std::string &root, bool shared) { _owner.InspectRoot(root, shared); }));
   CreateTrayIcon();
 }
 

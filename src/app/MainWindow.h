@@ -23,8 +23,9 @@ public:
   virtual const TProgramSeams &Seams() const = 0;
   // A log entry, and its event of the id `eventId` (MervaneEvents.h).
   virtual void Log(DWORD eventId, const std::string &text) const = 0;
-  // A drive root, medium or shared folder the shell reported, to be checked.
-  virtual void InspectRoot(const std::string &root) = 0;
+  // A drive root, medium or shared folder the shell reported, to be checked;
+  // `shared`: reported as shared.
+  virtual void InspectRoot(const std::string &root, bool shared = false) = 0;
   // The user chose to vaccinate a drive, or to take its vaccine off.
   virtual void VaccineByHand(const std::string &root, TVaccineDeed deed) = 0;
   // WM_MERVANE_INSPECTED came: the checks' results are waiting.

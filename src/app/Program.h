@@ -44,7 +44,7 @@ public:
   // A restore from the quarantine window.
   void Log(const std::string &text) const override;
 
-  void InspectRoot(const std::string &root) override { SubmitRoot(root, false); }
+  void InspectRoot(const std::string &root, bool shared = false) override;
   void VaccineByHand(const std::string &root, TVaccineDeed deed) override { SubmitRoot(root, false, deed); }
   void DeliverInspections() override;
   // Drive checks submitted whose results have not yet come back.
@@ -70,7 +70,9 @@ private:
   // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
   // The start-up scan's roots are checked only when they answer. With a
   // `vaccine` deed, that is done instead of a check.
-  void SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine = vdNone);
+  // `settings`: in place of the record's.
+  void SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine = vdNone,
+                  const TSettings *settings = nullptr);
   // Log entries of one kind, as the parts below the program write them.
   ReportFn ReporterOf(DWORD eventId) const;
   void Record(const std::string &text, TEvent event) const;

@@ -261,5 +261,6 @@ TInspectionResult VaccineByHand(const std::string &root, TVaccineDeed deed, cons
   result.Kind = DriveKindOf(DriveTypeOf(root));
   TQuarantine quarantine(quarantineFolder, root, ownWrites, ledger);
   result.Vaccine = deed == vdRemove ? RemoveVaccine(root, quarantine) : Vaccinate(root, result.Kind, quarantine, true);
+  result.Vaccine.ByHand = true;
   return result;
 }

@@ -99,7 +99,7 @@ TVaccination Vaccinate(const std::string &root, DriveKind kind, TQuarantine &qua
   case vsNone: break;
   case vsAutorunFile:
     return byHand ? Failure(vdVaccinate, IDS_NOT_VACCINATED, root, "there is an Autorun.inf file") : TVaccination();
-  case vsUnreadable: return Failure(vdVaccinate, IDS_NOT_VACCINATED, root, LastErrorText());
+  case vsUnreadable: return byHand ? Failure(vdVaccinate, IDS_NOT_VACCINATED, root, LastErrorText()) : TVaccination();
   default: return byHand ? Notice(vdVaccinate, IDS_VACCINATED_ALREADY, root) : TVaccination();
   }
 

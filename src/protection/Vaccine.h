@@ -40,6 +40,7 @@ enum TVaccineDeed
 struct TVaccination
 {
   TVaccineDeed Deed = vdNone;
+  bool ByHand = false; // the user asked for it, from the tray menu
   bool Done = false;
   bool Failed = false;
   std::string Report;

@@ -414,3 +414,32 @@ TEST_F(DriveInspectionTest, VaccinesGoOnlyWhereTheyMayAndAreNeverReported)
   EXPECT_TRUE(PathExists("E:\\autorun.inf\\guard.dat"));
   EmptyFolder("E:\\autorun.inf\\");
 }
+
+// A vaccination that fails (made up here: a medium that refuses a new folder
+// cannot be had under Wine) is said once per drive, in the log and a box,
+// however often the drive is reported, until one there works; a vaccination
+// that works is logged with no box.
+TEST(DriveInspectionReport, AFailedVaccinationIsSaidOncePerDriveUntilOneWorks)
+{
+  const auto vaccination = [](const std::string &root, bool done) {
+    TInspectionResult result;
+    result.Root = root;
+    result.Vaccine.Deed = vdVaccinate;
+    result.Vaccine.Done = done;
+    result.Vaccine.Failed = !done;
+    result.Vaccine.Report = done ? root + " was vaccinated" : "Cannot vaccinate " + root + "\r\nThe device is not ready.";
+    return result;
+  };
+  const std::vector<TInspectionResult> results = {vaccination("E:\\", false), vaccination("E:\\", false),
+                                                  vaccination("G:\\", false), vaccination("E:\\", true),
+                                                  vaccination("E:\\", false)};
+  std::vector<std::string> logged;
+  TInspectionReporter reporter([&logged](const TInspectionResult &result) { logged.push_back(result.Vaccine.Report); });
+  size_t next = 0;
+  BoxWatcher watcher;
+  reporter.Deliver([&](TInspectionResult &result) { return next < results.size() && (result = results[next++], true); });
+  const std::vector<std::string> boxes = watcher.Stop();
+  const std::string e = results[0].Vaccine.Report, g = results[2].Vaccine.Report;
+  EXPECT_EQ(logged, (std::vector<std::string>{e, g, "E:\\ was vaccinated", e}));
+  EXPECT_EQ(boxes, (std::vector<std::string>{e, g, e}));
+}

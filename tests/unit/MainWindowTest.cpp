@@ -322,26 +322,39 @@ std::vector<std::string> MenuCaptions(HMENU menu)
 }
 }
 
-// Opened, the tray menu offers both items for each removable drive present,
-// whatever the switch; chosen, they vaccinate the stick and take it off again.
-TEST_F(MainWindowTest, TheTrayMenuVaccinatesEachRemovableDriveAndTakesItOff)
+// With the switch on, a stick is vaccinated after the check of a medium
+// inserted, never after one of its being shared. Opened, the tray menu offers
+// both items for each removable drive present; chosen, they say that E: is
+// vaccinated already, and take the vaccine off.
+TEST_F(MainWindowTest, VaccinesAfterAChecksButNotASharesAndByTheTrayMenu)
 {
-  const HMENU menu = window->TrayMenu();
-  ::SendMessageA(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-  EXPECT_EQ(MenuCaptions(menu),
-            (std::vector<std::string>{"Show window", "Quarantine...", "-", "Vaccinate drive E:",
-                                      "Remove vaccine from E:", "Vaccinate drive K:", "Remove vaccine from K:", "-",
-                                      "Quit"}));
-  ::SendMessageA(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-  EXPECT_EQ(::GetMenuItemCount(menu), 9);
-
+  program->Settings().Flags[dkRemovable].Vaccinate = true;
   const size_t before = Logged().size();
-  ::SendMessageA(window->Handle(), WM_COMMAND, VaccinateDriveItems + 4, 0);
+  BoxWatcher watcher;
+  // One drive's checks run in the order they came: the share's is done before the question.
+  program->InspectRoot("E:\\", true);
+  program->VaccineByHand("E:\\", vdRemove);
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
+  ::SHChangeNotify(SHCNE_MEDIAINSERTED, SHCNF_PATHA, "E:\\", nullptr);
   ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before; }));
   EXPECT_EQ(Logged().back(), "E:\\ was vaccinated: no Autorun.inf file can be written there");
   EXPECT_EQ(VaccineStateOf("E:\\"), vsOurs);
+
+  const HMENU menu = window->TrayMenu();
+  for (int opened = 0; opened < 2; ++opened)
+  {
+    ::SendMessageA(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_EQ(MenuCaptions(menu),
+              (std::vector<std::string>{"Show window", "Quarantine...", "-", "Vaccinate drive E:",
+                                        "Remove vaccine from E:", "Vaccinate drive K:", "Remove vaccine from K:",
+                                        "-", "Quit"}));
+  }
+  ::SendMessageA(window->Handle(), WM_COMMAND, VaccinateDriveItems + 4, 0);
   ::SendMessageA(window->Handle(), WM_COMMAND, RemoveVaccineItems + 4, 0);
   ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before + 1; }));
+  EXPECT_EQ(watcher.Stop(), (std::vector<std::string>{"E:\\ holds no vaccine that Mervane can remove",
+                                                      "E:\\ is vaccinated already"}));
+  EXPECT_EQ(Logged().size(), before + 2);
   EXPECT_EQ(Logged().back(), "The vaccine was removed from E:\\");
   EXPECT_FALSE(PathExists("E:\\AUTORUN.INF"));
 }
