@@ -5,7 +5,8 @@
 // Every hand-over between the window's thread and the drive workers:
 //
 // 1. Window -> worker: a TDriveJob, copied into TDriveWork::Submit when a
-//    shell report comes or the start-up scan begins. It holds its own copy of
+//    shell report comes, the start-up scan begins or the user chooses to
+//    vaccinate a drive or take its vaccine off (the job's Vaccine deed). It holds its own copy of
 //    the settings (flags and both exception lists) and of the quarantine
 //    path; the worker touches nothing the window owns.
 // 2. Worker -> window: the TInspectionResult, moved into TDriveWork's outbox,

@@ -10,10 +10,10 @@ TDriveReports::TDriveReports(InspectFn inspect)
   _notification->SetSpecialWatchFolder(sfNone);
   _notification->SetWatchSubFolders(false);
   const TStShellNotifyEvent1 reported = [this](TStCustomShellNotification *, TStShellItem *item)
-  { ItemReported(item); };
+  { ItemReported(item, false); };
   _notification->OnDriveAdd = reported;
   _notification->OnMediaInsert = reported;
-  _notification->OnNetShare = reported;
+  _notification->OnNetShare = [this](TStCustomShellNotification *, TStShellItem *item) { ItemReported(item, true); };
   _notification->OnShellDriveAdd = reported;
   _notification->Loaded();
 }
@@ -27,10 +27,10 @@ void TDriveReports::SetErrorReporter(CWindow::ErrorReporter reporter)
 
 // A report without an item, or an item the shell has no parsing name for,
 // leaves nothing to inspect: an empty root would search the current folder.
-void TDriveReports::ItemReported(const TStShellItem *item)
+void TDriveReports::ItemReported(const TStShellItem *item, bool shared)
 {
   if (!item || item->Path.empty())
     return;
   const std::string root = item->Path;
-  _inspect(root);
+  _inspect(root, shared);
 }

@@ -1,12 +1,16 @@
 #pragma once
 #include <deque>
+#include <set>
 #include <functional>
 #include <string>
 #include "../protection/DriveInspection.h"
 #include "../settings/Settings.h"
 
 // Hands one inspection's result to the user as the reporter below does: its
-// log entry, and the warning box when the drive kind's flags ask for one.
+// log entry, and the warning box when the drive kind's flags ask for one;
+// then a vaccine's: a failure in a warning box, a vaccination or removal
+// asked for by hand that had nothing to do in an information box, one that
+// worked in the log only.
 // The box has no owner window: it warns about a drive, not about anything
 // the window is doing.
 void ReportInspection(const TInspectionResult &result, const ReportFn &log);
@@ -31,8 +35,17 @@ public:
 
 private:
   void TakeAll(const TakeFn &take);
+  // An automatic vaccination that fails is said once per drive, not at
+  // each of the several reports of one arrival, until one there works.
+  bool FailureSaidBefore(const TInspectionResult &result);
   const LogResultFn _log;
-  std::deque<std::string> _boxes;
+  std::set<std::string> _vaccineFailuresSaid;
+  struct TBox
+  {
+    std::string Text;
+    UINT Icon;
+  };
+  std::deque<TBox> _boxes;
   bool _showing = false;
   bool _stopped = false;
 };

@@ -5,6 +5,7 @@
 #include "../common/Messages.h"
 #include "../platform/Dpi.h"
 #include "../platform/PathText.h"
+#include "../protection/DriveDiscovery.h"
 #include "../shell/TrayIcon.h"
 #include "DriveReports.h"
 #include "MervaneEvents.h"
@@ -18,12 +19,14 @@ const UINT TrayIconTimerInterval = 1000;
 // The tray icon is tried this many times more after its first failure.
 const int IconRetries = 120;
 
-const int BehaviourBoxCount = 5;
-const TMainWindowControl BehaviourBoxes[BehaviourBoxCount] = {RemoveMenuItemsBox, InformUserBox, DeleteAutorunInfBox,
-                                                               DeleteAutorunAllBox, RepairShortcutsBox};
+const int BehaviourBoxCount = 6;
+const TMainWindowControl BehaviourBoxes[BehaviourBoxCount] = {RemoveMenuItemsBox,  InformUserBox,
+                                                               DeleteAutorunInfBox, DeleteAutorunAllBox,
+                                                               RepairShortcutsBox,  VaccinateBox};
 bool BehaviourFlags::*const BehaviourMembers[BehaviourBoxCount] = {
-    &BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser, &BehaviourFlags::DeleteAutorunInf,
-    &BehaviourFlags::DeleteAutorunAll, &BehaviourFlags::RepairShortcuts};
+    &BehaviourFlags::RemoveMenuItems, &BehaviourFlags::InformUser,      &BehaviourFlags::DeleteAutorunInf,
+    &BehaviourFlags::DeleteAutorunAll, &BehaviourFlags::RepairShortcuts, &BehaviourFlags::Vaccinate};
+const int DriveLetters = 26;
 
 // Items 13 pixels high at 96 dpi, as designed: all five kinds fit without scrolling.
 const int ListItemHeight = 13;
@@ -64,7 +67,8 @@ TMainWindow::TMainWindow(TMainWindowOwner &owner)
       ::DestroyWindow(_hwnd);
     return;
   }
-  _driveReports.reset(new TDriveReports([this](const std::string &root) { _owner.InspectRoot(root); }));
+  _driveReports.reset(
+      new TDriveReports([this](const std::string &root, bool shared) { _owner.InspectRoot(root, shared); }));
   CreateTrayIcon();
 }
 
@@ -134,7 +138,7 @@ void TMainWindow::EnableControls()
   for (TMainWindowControl box :
        {AnyUserLogonBox, CurrentUserLogonBox, AutoPlayCdRomBox, AutoPlayRemovableBox, AutoPlayFixedBox,
         AutoPlayRemoteBox, AutoPlayOtherBox, RemoveMenuItemsBox, InformUserBox, DeleteAutorunInfBox,
-        DeleteAutorunAllBox, RepairShortcutsBox, RunMinimizedBox, DefaultValuesButton, ReadmeButton})
+        DeleteAutorunAllBox, RepairShortcutsBox, VaccinateBox, RunMinimizedBox, DefaultValuesButton, ReadmeButton})
     ::EnableWindow(Control(box), settings);
   const bool quit = !_settings.IsLocked(LockQuit);
   ::EnableWindow(Control(QuitButton), quit);
@@ -230,6 +234,37 @@ void TMainWindow::ShowWindowChosen()
   ::SetForegroundWindow(_hwnd);
 }
 
+void TMainWindow::MakeDriveItems()
+{
+  const int fixedItems = sizeof(TrayMenuItems) / sizeof(TrayMenuItems[0]);
+  while (::GetMenuItemCount(_trayMenu) > fixedItems)
+    ::DeleteMenu(_trayMenu, fixedItems - 1, MF_BYPOSITION);
+  const std::vector<std::string> roots = RemovableDriveRoots();
+  if (roots.empty())
+    return;
+  UINT position = fixedItems - 1;
+  ::InsertMenuA(_trayMenu, position++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+  for (const std::string &root : roots)
+  {
+    const int index = root[0] - 'A';
+    const std::string drive = root.substr(0, 2);
+    ::InsertMenuA(_trayMenu, position++, MF_BYPOSITION | MF_STRING, VaccinateDriveItems + index,
+                  FormatText(VaccinateDriveCaption, {drive}).c_str());
+    ::InsertMenuA(_trayMenu, position++, MF_BYPOSITION | MF_STRING, RemoveVaccineItems + index,
+                  FormatText(RemoveVaccineCaption, {drive}).c_str());
+  }
+  ::InsertMenuA(_trayMenu, position, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+}
+
+void TMainWindow::DriveItemChosen(int id)
+{
+  const bool remove = id >= RemoveVaccineItems;
+  const std::string root = DriveRoot(id - (remove ? RemoveVaccineItems : VaccinateDriveItems));
+  // The items are offered for removable drives only; the drive may have gone since.
+  if (::GetDriveTypeA(root.c_str()) == DRIVE_REMOVABLE)
+    _owner.VaccineByHand(root, remove ? vdRemove : vdVaccinate);
+}
+
 void TMainWindow::TrayIconTimerTick()
 {
   if (_trayIcon->GetActive())
@@ -266,6 +301,11 @@ void TMainWindow::WMCommand(int id, int code)
   case QuitItem: QuitClicked(); return;
   case QuarantineItem: QuarantineClicked(); return;
   }
+  if (id >= VaccinateDriveItems && id < RemoveVaccineItems + DriveLetters)
+  {
+    DriveItemChosen(id);
+    return;
+  }
   if (code != BN_CLICKED)
     return;
   switch (id)
@@ -281,7 +321,8 @@ void TMainWindow::WMCommand(int id, int code)
   case InformUserBox:
   case DeleteAutorunInfBox:
   case DeleteAutorunAllBox:
-  case RepairShortcutsBox: BehaviourBoxClicked(); break;
+  case RepairShortcutsBox:
+  case VaccinateBox: BehaviourBoxClicked(); break;
   case RunMinimizedBox: RunMinimizedClicked(); break;
   case OkButton: OkClicked(); break;
   case ReadmeButton: ReadmeClicked(); break;
@@ -357,6 +398,10 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   {
   case WM_COMMAND:
     WMCommand(LOWORD(wParam), HIWORD(wParam));
+    return 0;
+  case WM_INITMENUPOPUP:
+    if (reinterpret_cast<HMENU>(wParam) == _trayMenu)
+      MakeDriveItems();
     return 0;
   case WM_TIMER:
     if (wParam == TrayIconTimer)

@@ -3,6 +3,7 @@
 #include <string>
 #include "../platform/Controls.h"
 #include "../platform/Window.h"
+#include "../protection/Vaccine.h"
 #include "../settings/Settings.h"
 #include "MainWindowLayout.h"
 #include "PolicyBoxes.h"
@@ -22,8 +23,11 @@ public:
   virtual const TProgramSeams &Seams() const = 0;
   // A log entry, and its event of the id `eventId` (MervaneEvents.h).
   virtual void Log(DWORD eventId, const std::string &text) const = 0;
-  // A drive root, medium or shared folder the shell reported, to be checked.
-  virtual void InspectRoot(const std::string &root) = 0;
+  // A drive root, medium or shared folder the shell reported, to be checked;
+  // `shared`: reported as shared.
+  virtual void InspectRoot(const std::string &root, bool shared = false) = 0;
+  // The user chose to vaccinate a drive, or to take its vaccine off.
+  virtual void VaccineByHand(const std::string &root, TVaccineDeed deed) = 0;
   // WM_MERVANE_INSPECTED came: the checks' results are waiting.
   virtual void DeliverInspections() = 0;
   virtual void EditExceptions(HWND owner) = 0;
@@ -69,6 +73,8 @@ public:
   void SetChecked(TMainWindowControl box, bool checked) override;
   bool Checked(TMainWindowControl box) const override;
   HWND Control(TMainWindowControl id) const override { return ::GetDlgItem(_hwnd, id); }
+  // The tray icon's menu; its drive items are made anew each time it opens.
+  HMENU TrayMenu() const { return _trayMenu; }
 
 private:
   // The controls, their font and the window's icons at `dpi`.
@@ -98,6 +104,9 @@ private:
   void ExceptionsClicked();
   void QuarantineClicked();
   void ShowWindowChosen();
+  // The tray menu's items for the removable drives present now.
+  void MakeDriveItems();
+  void DriveItemChosen(int id);
   void TrayIconTimerTick();
 
   TMainWindowOwner &_owner;

@@ -26,6 +26,7 @@ const TControlSpec MainWindowControls[] = {
   {DeleteAutorunAllBox, ckCheckBox, "Delete Autorun.*", AutorunGroup, 160, 80, 241, 17},
   {DefaultValuesButton, ckButton, "Default values", AutorunGroup, 160, 104, 97, 25},
   {ExceptionsButton, ckButton, "Exceptions", AutorunGroup, 264, 104, 97, 25},
+  {VaccinateBox, ckCheckBox, "Vaccinate", AutorunGroup, 8, 136, 129, 17},
   {RepairShortcutsBox, ckCheckBox, "Repair shortcut-worm damage", AutorunGroup, 160, 136, 241, 17},
   {QuarantineButton, ckButton, "Quarantine...", 0, 88, 384, 97, 25},
   {QuitButton, ckButton, "Quit", 0, 340, 384, 75, 25},
@@ -36,6 +37,8 @@ const char *const DriveKindNames[5] = {"CD-ROM", "Removable", "Fixed", "Remote",
 
 const TMenuItemSpec TrayMenuItems[3] = {
     {ShowWindowItem, "Show window"}, {QuarantineItem, "Quarantine..."}, {QuitItem, "Quit"}};
+const char *const VaccinateDriveCaption = "Vaccinate drive %s";
+const char *const RemoveVaccineCaption = "Remove vaccine from %s";
 
 const char *const MainWindowFontName = "Tahoma";
 

@@ -36,7 +36,8 @@ enum TMainWindowControl
   ExceptionsButton,
   QuitButton,
   RepairShortcutsBox,
-  QuarantineButton
+  QuarantineButton,
+  VaccinateBox
 };
 
 // Items of the tray icon's pop-up menu.
@@ -44,7 +45,10 @@ enum TTrayMenuItem
 {
   ShowWindowItem = 200,
   QuitItem,
-  QuarantineItem
+  QuarantineItem,
+  // One of each per removable drive present, plus the drive's index (0 for A:).
+  VaccinateDriveItems = 300,
+  RemoveVaccineItems = 330
 };
 
 enum TControlKind
@@ -83,6 +87,10 @@ struct TMenuItemSpec
   const char *Caption;
 };
 extern const TMenuItemSpec TrayMenuItems[3];
+// The captions of the per-drive items; %s is the drive, "E:". They go in
+// before the last of TrayMenuItems, set off by separators.
+extern const char *const VaccinateDriveCaption;
+extern const char *const RemoveVaccineCaption;
 
 // The client area as designed, at 96 dots per inch, and the window's font.
 const int MainWindowClientWidth = 424;

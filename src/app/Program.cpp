@@ -27,7 +27,12 @@ TProgram::TProgram(const TProgramSeams &seams)
   : _seams(seams),
     _events(seams.WriteEvent ? new TEventLog(seams.WriteEvent) : new TEventLog(EventSourceName)),
     _reportWindowError(ReporterOf(EVT_WINDOW_MESSAGE_FAILED)),
-    _reporter([this](const TInspectionResult &result) { Record(result.Report, InspectionEvent(result)); })
+    _reporter([this](const TInspectionResult &result) {
+      if (!result.Report.empty())
+        Record(result.Report, InspectionEvent(result));
+      if (!result.Vaccine.Report.empty())
+        Record(result.Vaccine.Report, VaccineEvent(result));
+    })
 {
 }
 
@@ -139,18 +144,30 @@ void TProgram::Run()
   }
 }
 
-void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable)
+void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine,
+                          const TSettings *settings)
 {
   if (!_driveWork)
     return;
   TDriveJob job;
   job.Root = root;
-  job.Settings = _settings;
+  job.Settings = settings ? *settings : _settings;
   if (_settings.Quarantine)
     job.QuarantineFolder = _paths.QuarantineFolder;
   job.OnlyIfReadable = onlyIfReadable;
   job.RegistryDeny = _seams.RegistryDeny;
+  job.Vaccine = vaccine;
   _driveWork->Submit(std::move(job));
+}
+
+void TProgram::InspectRoot(const std::string &root, bool shared)
+{
+  TSettings settings = _settings;
+  // Others use what is shared: writing a vaccine there is not this user's call.
+  if (shared)
+    for (BehaviourFlags &flags : settings.Flags)
+      flags.Vaccinate = false;
+  SubmitRoot(root, false, vdNone, &settings);
 }
 
 void TProgram::DeliverInspections()

@@ -44,7 +44,8 @@ public:
   // A restore from the quarantine window.
   void Log(const std::string &text) const override;
 
-  void InspectRoot(const std::string &root) override { SubmitRoot(root, false); }
+  void InspectRoot(const std::string &root, bool shared = false) override;
+  void VaccineByHand(const std::string &root, TVaccineDeed deed) override { SubmitRoot(root, false, deed); }
   void DeliverInspections() override;
   // Drive checks submitted whose results have not yet come back.
   size_t DriveChecksPending() const;
@@ -67,8 +68,11 @@ private:
   // Hands a root to the drive workers with a copy of the settings, keeping
   // copies unless the common file said no. The result comes back to the
   // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
-  // The start-up scan's roots are checked only when they answer.
-  void SubmitRoot(const std::string &root, bool onlyIfReadable);
+  // The start-up scan's roots are checked only when they answer. With a
+  // `vaccine` deed, that is done instead of a check.
+  // `settings`: in place of the record's.
+  void SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine = vdNone,
+                  const TSettings *settings = nullptr);
   // Log entries of one kind, as the parts below the program write them.
   ReportFn ReporterOf(DWORD eventId) const;
   void Record(const std::string &text, TEvent event) const;

@@ -8,7 +8,8 @@ const WORD DriveKindCategories[DriveKindCount] = {CAT_CDROM, CAT_REMOVABLE, CAT_
 
 const DWORD DriveEventIds[] = {EVT_AUTORUN_REMOVED,     EVT_AUTORUN_ACCEPTED, EVT_AUTORUN_LEFT,
                                EVT_WORM_REPAIRED,       EVT_AUTORUN_NOT_DELETED, EVT_MENU_NOT_REMOVED,
-                               EVT_WORM_NOT_REPAIRED};
+                               EVT_WORM_NOT_REPAIRED,   EVT_VACCINATED,       EVT_VACCINE_REMOVED,
+                               EVT_NOT_VACCINATED,      EVT_VACCINE_NOT_REMOVED};
 
 const struct
 {
@@ -33,15 +34,28 @@ DWORD InspectionEventId(const TInspectionResult &result)
     return EVT_AUTORUN_ACCEPTED;
   return result.Flags.DeleteAutorunInf || result.Flags.DeleteAutorunAll ? EVT_AUTORUN_REMOVED : EVT_AUTORUN_LEFT;
 }
+
+TEvent DriveEvent(DWORD id, const TInspectionResult &result, const std::string &text)
+{
+  TEvent event;
+  event.Id = id;
+  event.Category = DriveKindCategories[result.Kind];
+  event.Strings = {result.Root, DriveKindNames[result.Kind], text};
+  return event;
+}
 }
 
 TEvent InspectionEvent(const TInspectionResult &result)
 {
-  TEvent event;
-  event.Id = InspectionEventId(result);
-  event.Category = DriveKindCategories[result.Kind];
-  event.Strings = {result.Root, DriveKindNames[result.Kind], result.Report};
-  return event;
+  return DriveEvent(InspectionEventId(result), result, result.Report);
+}
+
+TEvent VaccineEvent(const TInspectionResult &result)
+{
+  const bool made = result.Vaccine.Deed == vdVaccinate;
+  const DWORD id = result.Vaccine.Done ? (made ? EVT_VACCINATED : EVT_VACCINE_REMOVED)
+                                       : (made ? EVT_NOT_VACCINATED : EVT_VACCINE_NOT_REMOVED);
+  return DriveEvent(id, result, result.Vaccine.Report);
 }
 
 TEvent EntryEvent(DWORD id, const std::string &text)

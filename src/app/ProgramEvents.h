@@ -14,6 +14,9 @@
 // worm damage not all repaired, worm damage repaired, an accepted file, a
 // file removed, a file left as the kind's flags chose.
 TEvent InspectionEvent(const TInspectionResult &result);
+// The event of the entry of a vaccine made or removed, or not, on a drive:
+// category and strings as an inspection's.
+TEvent VaccineEvent(const TInspectionResult &result);
 // The event of any other entry; `id` says what the entry reports.
 TEvent EntryEvent(DWORD id, const std::string &text);
 // Every event id the program writes.

@@ -53,6 +53,12 @@
 #define IDS_DONE_HIDDEN_AGAIN 1044
 #define IDS_DRIVE_NOT_PRESENT 1045
 #define IDS_BYTES 1046
+#define IDS_VACCINATED 1047
+#define IDS_NOT_VACCINATED 1048
+#define IDS_VACCINE_REMOVED 1049
+#define IDS_VACCINE_NOT_REMOVED 1050
+#define IDS_VACCINATED_ALREADY 1051
+#define IDS_NO_VACCINE 1052
 
 /* Sent to the main window by another program: quit without a question. */
 #define WM_MERVANE_QUIT (WM_USER + 1)

@@ -29,6 +29,15 @@ std::vector<std::string> PresentDriveRoots()
   return roots;
 }
 
+std::vector<std::string> RemovableDriveRoots()
+{
+  std::vector<std::string> roots;
+  for (const std::string &root : PresentDriveRoots())
+    if (root[0] <= 'Z' && ::GetDriveTypeA(root.c_str()) == DRIVE_REMOVABLE)
+      roots.push_back(root);
+  return roots;
+}
+
 std::string DriveKeyOf(const std::string &root)
 {
   std::string key = root;

@@ -209,6 +209,26 @@ static std::string InspectAutorun(const std::string &root, const TSettings &sett
   return BuildInspectionReport(root, filePath, flags, outcome);
 }
 
+// The shortcut-worm part of an inspection; its sections join the report.
+static void RepairWorm(const std::string &root, TQuarantine &quarantine, TInspectionResult &result)
+{
+  try
+  {
+    result.Worm = RepairShortcutWorm(DirectoryPartOf(AutorunPathOf(root)), quarantine);
+  }
+  catch (...)
+  {
+    // Out of memory at worst: the repair goes unreported rather than the
+    // Autorun.inf part with it.
+  }
+  const std::string worm = BuildWormReport(result.Worm);
+  if (worm.empty())
+    return;
+  result.Report = (result.Report.empty() ? FormatText(LoadMessage(IDS_WORM_FOUND), {root}) : result.Report) +
+                  kSectionJoin + worm;
+  result.InformUser = result.Flags.InformUser;
+}
+
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings, const std::string &quarantineFolder,
                                CWriteGate *ownWrites, RegistryDenyHook deny, TQuarantineLedger *ledger)
 {
@@ -224,22 +244,23 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
   TQuarantine quarantine(quarantineFolder, root, ownWrites, ledger);
   result.Report = InspectAutorun(root, settings, flags, quarantine, deny, result);
 
-  if (!flags.RepairShortcuts)
+  if (flags.RepairShortcuts)
+    RepairWorm(root, quarantine, result);
+  if (flags.Vaccinate && !result.Accepted && !AutorunFileExists(AutorunPathOf(root)))
+    result.Vaccine = Vaccinate(root, result.Kind, quarantine, false);
+  return result;
+}
+
+TInspectionResult VaccineByHand(const std::string &root, TVaccineDeed deed, const std::string &quarantineFolder,
+                                CWriteGate *ownWrites, TQuarantineLedger *ledger)
+{
+  TInspectionResult result;
+  if (root.empty())
     return result;
-  try
-  {
-    result.Worm = RepairShortcutWorm(DirectoryPartOf(AutorunPathOf(root)), quarantine);
-  }
-  catch (...)
-  {
-    // Out of memory at worst: the repair goes unreported rather than the
-    // Autorun.inf part with it.
-  }
-  const std::string worm = BuildWormReport(result.Worm);
-  if (worm.empty())
-    return result;
-  result.Report = (result.Report.empty() ? FormatText(LoadMessage(IDS_WORM_FOUND), {root}) : result.Report) +
-                  kSectionJoin + worm;
-  result.InformUser = flags.InformUser;
+  result.Root = root;
+  result.Kind = DriveKindOf(DriveTypeOf(root));
+  TQuarantine quarantine(quarantineFolder, root, ownWrites, ledger);
+  result.Vaccine = deed == vdRemove ? RemoveVaccine(root, quarantine) : Vaccinate(root, result.Kind, quarantine, true);
+  result.Vaccine.ByHand = true;
   return result;
 }

@@ -7,6 +7,7 @@
 #include "../settings/Settings.h"
 #include "DriveFiles.h"
 #include "ShortcutWorm.h"
+#include "Vaccine.h"
 
 DriveKind DriveKindOf(UINT driveType);
 // The platform's drive type of the drive that holds `root`. A folder that is
@@ -63,6 +64,7 @@ struct TInspectionResult
   std::string AcceptedName;
   InspectionOutcome Outcome; // the actions taken, for a file not accepted
   TWormRepair Worm;          // the shortcut-worm repair, when the drive kind asks for it
+  TVaccination Vaccine;      // made after the inspection, or asked for by hand; its own log entry
   std::string Report;        // the log entry; empty when nothing was found
   bool InformUser = false;
 };
@@ -74,7 +76,13 @@ struct TInspectionResult
 // `quarantineFolder`, every file is copied there before it is deleted (see
 // TQuarantine); those copies pass `ownWrites` when one is given and are
 // counted in `ledger`, the count shared with the checks beside this one.
-// `deny` is the registry seam of the menu-cache cleanup.
+// `deny` is the registry seam of the menu-cache cleanup. Last, a drive whose
+// kind asks for it is vaccinated when no Autorun.inf file is left.
 TInspectionResult InspectDrive(const std::string &root, const TSettings &settings,
                                const std::string &quarantineFolder = {}, CWriteGate *ownWrites = nullptr,
                                RegistryDenyHook deny = nullptr, TQuarantineLedger *ledger = nullptr);
+
+// A vaccination or removal the user asked for, with no inspection: only
+// Root, Kind and Vaccine of the result are filled.
+TInspectionResult VaccineByHand(const std::string &root, TVaccineDeed deed, const std::string &quarantineFolder = {},
+                                CWriteGate *ownWrites = nullptr, TQuarantineLedger *ledger = nullptr);

@@ -61,9 +61,11 @@ struct TDriveWork::TState
     {
       TInspectionResult result;
       const bool checked = !job.OnlyIfReadable || VolumeIsReadable(job.Root);
-      if (checked)
-        result = InspectDrive(job.Root, job.Settings, job.QuarantineFolder, &OwnWrites, job.RegistryDeny,
-                              LedgerOf(job.QuarantineFolder).get());
+      TQuarantineLedger *ledger = LedgerOf(job.QuarantineFolder).get();
+      if (checked && job.Vaccine != vdNone)
+        result = VaccineByHand(job.Root, job.Vaccine, job.QuarantineFolder, &OwnWrites, ledger);
+      else if (checked)
+        result = InspectDrive(job.Root, job.Settings, job.QuarantineFolder, &OwnWrites, job.RegistryDeny, ledger);
       CLock lock(Section);
       --Pending;
       counted = true;

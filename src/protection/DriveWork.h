@@ -16,6 +16,7 @@ struct TDriveJob
   std::string QuarantineFolder; // empty: no copies kept
   bool OnlyIfReadable = false;  // the start-up scan's: a volume that does not answer a query is skipped
   RegistryDenyHook RegistryDeny = nullptr;
+  TVaccineDeed Vaccine = vdNone; // asked for by hand: done instead of an inspection
 };
 
 // Called on a worker thread each time it has put a result into the outbox.

@@ -273,12 +273,22 @@ bool TQuarantine::Keep(TDriveFile &file, bool mayEvict)
 
 void TQuarantine::NoteAttributes(const std::string &path, DWORD before, DWORD after)
 {
+  Note(path, before, "made visible: " + AttributeLetters(after));
+}
+
+void TQuarantine::NoteFolder(const std::string &path, DWORD attributes, const std::string &what)
+{
+  Note(path, attributes | FILE_ATTRIBUTE_DIRECTORY, what);
+}
+
+void TQuarantine::Note(const std::string &path, DWORD attributes, const std::string &what)
+{
   try
   {
     if (_folder.empty() || !Open())
       return;
-    AddOrigin(path + "\t" + ((before & FILE_ATTRIBUTE_DIRECTORY) ? "folder" : "file") + "\t" +
-              AttributeLetters(before) + "\tmade visible: " + AttributeLetters(after));
+    AddOrigin(path + "\t" + ((attributes & FILE_ATTRIBUTE_DIRECTORY) ? "folder" : "file") + "\t" +
+              AttributeLetters(attributes) + "\t" + what);
   }
   catch (...)
   {

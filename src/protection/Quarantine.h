@@ -93,12 +93,16 @@ public:
   // Lists in Origin.txt that the attributes of `path` were changed, so that
   // the change can be undone by hand.
   void NoteAttributes(const std::string &path, DWORD before, DWORD after);
+  // Lists in Origin.txt a change to the folder `path` that copies cannot
+  // undo (a vaccine made or removed): `what` says how to undo it by hand.
+  void NoteFolder(const std::string &path, DWORD attributes, const std::string &what);
 
 private:
   bool Open();
   // The copy's name in the sub-folder, or empty with _whyNotKept set.
   std::string CopyOf(TDriveFile &file, bool mayEvict);
   void AddOrigin(const std::string &line);
+  void Note(const std::string &path, DWORD attributes, const std::string &what);
 
   std::string _folder;
   std::string _root;

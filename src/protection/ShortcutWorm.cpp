@@ -44,8 +44,10 @@ const char *const kRunnable[] = {".vbs", ".vbe", ".js",  ".jse", ".wsf", ".bat",
 const char *const kDriveOf[] = {"%cd%", "%~dp0", "%~d0"};
 const char *const kRename[] = {"ren", "rename"};
 // Entries of a root that the system hides itself.
+// Autorun.inf: a hidden folder of that name is a vaccine, Mervane's or another
+// program's, and stays hidden.
 const char *const kSystemNames[] = {"System Volume Information", "$RECYCLE.BIN", "RECYCLER", "RECYCLED",
-                                    "desktop.ini"};
+                                    "desktop.ini", "Autorun.inf"};
 const size_t kTokenLimit = 256;
 const size_t kShortcutLimit = 1000;
 const size_t kListingLimit = 100000;

@@ -127,6 +127,7 @@ TPolicyValues ReadPolicyValues(const ReportFn &report, RegistryDenyHook deny)
   values.HasBehaviour = ReadFlagsText(machine, user, "Behaviour", ParseBehaviourText, values.Behaviour, report);
   values.HasRepairShortcuts =
       ReadFlagsText(machine, user, "RepairShortcuts", ParseRepairShortcutsText, values.RepairShortcuts, report);
+  values.HasVaccinate = ReadFlagsText(machine, user, "Vaccinate", ParseVaccinateText, values.Vaccinate, report);
   values.HasExceptions = ReadLists(machine, values, report) || ReadLists(user, values, report);
   int eventLog = 1;
   ReadDword(machine, "EventLog", eventLog, report);
@@ -141,16 +142,21 @@ void ApplyPolicyValues(const TPolicyValues &policy, TSettings &record, const TCo
     record.Locked = policy.Locked;
   if (policy.HasQuarantine)
     record.Quarantine = policy.Quarantine;
-  if (policy.HasBehaviour)
+  const struct
   {
-    common.Behaviour = policy.Behaviour;
-    common.BehaviourWhole = true;
-  }
-  if (policy.HasRepairShortcuts)
-  {
-    common.RepairShortcuts = policy.RepairShortcuts;
-    common.RepairShortcutsWhole = true;
-  }
+    bool Has;
+    const std::string &Value;
+    std::string &Text;
+    bool &Whole;
+  } texts[] = {{policy.HasBehaviour, policy.Behaviour, common.Behaviour, common.BehaviourWhole},
+               {policy.HasRepairShortcuts, policy.RepairShortcuts, common.RepairShortcuts, common.RepairShortcutsWhole},
+               {policy.HasVaccinate, policy.Vaccinate, common.Vaccinate, common.VaccinateWhole}};
+  for (const auto &text : texts)
+    if (text.Has)
+    {
+      text.Text = text.Value;
+      text.Whole = true;
+    }
   if (policy.HasExceptions)
     DecodeExceptionList(policy.ARNames, policy.ARBodies, policy.ListSource, record.CommonExceptions, report);
 }

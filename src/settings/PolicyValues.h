@@ -10,7 +10,7 @@
 // file. Locked and Quarantine are the machine's only: like the common file's
 // they hold for everyone who logs on, so a per-user value would make the
 // protection of a shared computer depend on who uses it. Behaviour and the
-// accepted files (and the shortcut-worm repair switches) are per user in the
+// accepted files (and the shortcut-worm repair and vaccine switches) are per user in the
 // user's own file already, so the user key may carry them; the machine's
 // value wins over the user key's.
 struct TPolicyValues
@@ -23,9 +23,11 @@ struct TPolicyValues
   // A text that ParseBehaviourText takes; invalid ones are never kept here.
   bool HasBehaviour = false;
   std::string Behaviour;
-  // The same for RepairShortcuts and ParseRepairShortcutsText.
+  // The same for RepairShortcuts and Vaccinate with their parsers.
   bool HasRepairShortcuts = false;
   std::string RepairShortcuts;
+  bool HasVaccinate = false;
+  std::string Vaccinate;
   // ARNames and ARBodies, as encoded texts, from one key (named in ListSource).
   bool HasExceptions = false;
   std::string ARNames;

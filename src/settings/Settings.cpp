@@ -138,21 +138,55 @@ bool ParseBehaviourText(const std::string &text, BehaviourFlags (&flags)[DriveKi
   return true;
 }
 
-std::string RepairShortcutsText(const BehaviourFlags (&flags)[DriveKindCount])
+namespace
+{
+// One digit per drive kind for one switch.
+std::string KindSwitchText(const BehaviourFlags (&flags)[DriveKindCount], bool BehaviourFlags::*member)
 {
   std::string text;
   for (int k = 0; k < DriveKindCount; ++k)
-    text += flags[k].RepairShortcuts ? '1' : '0';
+    text += flags[k].*member ? '1' : '0';
   return text;
 }
 
-bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount])
+bool ParseKindSwitchText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount],
+                         bool BehaviourFlags::*member)
 {
   if (!BeginsWithDigits(text, DriveKindCount))
     return false;
   for (int k = 0; k < DriveKindCount; ++k)
-    flags[k].RepairShortcuts = text[k] != '0';
+    flags[k].*member = text[k] != '0';
   return true;
+}
+
+// A flags value read from the common file, then the user's unless locked.
+struct TFlagsValue
+{
+  const char *Key;
+  bool (*Parse)(const std::string &text, BehaviourFlags (&flags)[DriveKindCount]);
+  std::string Text;
+  bool Whole = false;
+};
+}
+
+std::string RepairShortcutsText(const BehaviourFlags (&flags)[DriveKindCount])
+{
+  return KindSwitchText(flags, &BehaviourFlags::RepairShortcuts);
+}
+
+bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount])
+{
+  return ParseKindSwitchText(text, flags, &BehaviourFlags::RepairShortcuts);
+}
+
+std::string VaccinateText(const BehaviourFlags (&flags)[DriveKindCount])
+{
+  return KindSwitchText(flags, &BehaviourFlags::Vaccinate);
+}
+
+bool ParseVaccinateText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount])
+{
+  return ParseKindSwitchText(text, flags, &BehaviourFlags::Vaccinate);
 }
 
 void LoadSettings(TSettings &record, const std::string &commonIniPath, const std::string &iniPath,
@@ -167,25 +201,26 @@ void LoadSettings(TSettings &record, const std::string &commonIniPath, const std
     LoadExceptionList(commonIniPath, record.CommonExceptions, report);
   record.Locked = ReadInteger(commonIniPath, "Locked", record.Locked);
   record.Quarantine = ReadBoolean(commonIniPath, "Quarantine", record.Quarantine);
-  std::string behaviour;
-  bool behaviourWhole = ReadProfileText(commonIniPath, Section, "Behaviour", behaviour);
-  std::string repair;
-  bool repairWhole = ReadProfileText(commonIniPath, Section, "RepairShortcuts", repair);
+  TFlagsValue values[] = {{"Behaviour", ParseBehaviourText, {}, false},
+                          {"RepairShortcuts", ParseRepairShortcutsText, {}, false},
+                          {"Vaccinate", ParseVaccinateText, {}, false}};
+  for (TFlagsValue &value : values)
+    value.Whole = ReadProfileText(commonIniPath, Section, value.Key, value.Text);
   if (overrideCommon)
-    overrideCommon(record, {behaviour, behaviourWhole, repair, repairWhole});
+    overrideCommon(record, {values[0].Text, values[0].Whole, values[1].Text, values[1].Whole, values[2].Text,
+                            values[2].Whole});
 
   record.FirstRun = ReadBoolean(iniPath, "FirstRun", record.FirstRun);
   if (!record.IsLocked(LockSettings))
   {
     record.RunMinimized = ReadBoolean(iniPath, "RunMinimized", record.RunMinimized);
-    behaviourWhole = ReadProfileText(iniPath, Section, "Behaviour", behaviour);
-    repairWhole = ReadProfileText(iniPath, Section, "RepairShortcuts", repair);
+    for (TFlagsValue &value : values)
+      value.Whole = ReadProfileText(iniPath, Section, value.Key, value.Text);
   }
 
-  if (!behaviour.empty() && !(behaviourWhole && ParseBehaviourText(behaviour, record.Flags)) && report)
-    report("Behaviour value " + Quoted(behaviour) + " is not valid and was ignored");
-  if (!repair.empty() && !(repairWhole && ParseRepairShortcutsText(repair, record.Flags)) && report)
-    report("RepairShortcuts value " + Quoted(repair) + " is not valid and was ignored");
+  for (const TFlagsValue &value : values)
+    if (!value.Text.empty() && !(value.Whole && value.Parse(value.Text, record.Flags)) && report)
+      report(std::string(value.Key) + " value " + Quoted(value.Text) + " is not valid and was ignored");
 
   record.UserExceptionsUnread = !LoadExceptionList(iniPath, record.UserExceptions, report);
 }
@@ -200,6 +235,7 @@ SaveResult SaveSettings(const TSettings &record, const std::string &iniPath, con
     values.push_back({"RunMinimized", record.RunMinimized ? "1" : "0"});
     values.push_back({"Behaviour", BehaviourText(record.Flags)});
     values.push_back({"RepairShortcuts", RepairShortcutsText(record.Flags)});
+    values.push_back({"Vaccinate", VaccinateText(record.Flags)});
   }
   if (!record.UserExceptionsUnread)
   {

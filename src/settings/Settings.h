@@ -20,8 +20,10 @@ struct BehaviourFlags
   bool InformUser = false;
   bool DeleteAutorunInf = false;
   bool DeleteAutorunAll = false;
-  // Kept apart from the four above: the RepairShortcuts value, not Behaviour.
+  // Kept apart from the four above: the RepairShortcuts and Vaccinate
+  // values, not Behaviour.
   bool RepairShortcuts = false;
+  bool Vaccinate = false;
 };
 
 enum LockBits : unsigned
@@ -62,6 +64,8 @@ struct TCommonFlagsTexts
   bool &BehaviourWhole;
   std::string &RepairShortcuts;
   bool &RepairShortcutsWhole;
+  std::string &Vaccinate;
+  bool &VaccinateWhole;
 };
 // Changes what was read from the common file before the user's file is
 // read: the administrator's presets from Group Policy (see PolicyValues.h).
@@ -87,16 +91,18 @@ struct SaveResult
   std::string Reason() const;
 };
 
-// Writes FirstRun=0; RunMinimized, Behaviour and RepairShortcuts unless the settings are
+// Writes FirstRun=0; RunMinimized, Behaviour, RepairShortcuts and Vaccinate unless the settings are
 // locked; the user's lists unless they could not be read. The file is
 // replaced in one step (see UpdateProfile), so a full disk or a sudden end
 // never leaves it cut short. `steps` are the system's but in tests.
 SaveResult SaveSettings(const TSettings &record, const std::string &iniPath,
                         const FileReplaceSteps &steps = SystemReplaceSteps);
 
-// The 5-digit RepairShortcuts text, and its reading as ParseBehaviourText's.
+// The 5-digit RepairShortcuts and Vaccinate texts, and their reading as ParseBehaviourText's.
 std::string RepairShortcutsText(const BehaviourFlags (&flags)[DriveKindCount]);
 bool ParseRepairShortcutsText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount]);
+std::string VaccinateText(const BehaviourFlags (&flags)[DriveKindCount]);
+bool ParseVaccinateText(const std::string &text, BehaviourFlags (&flags)[DriveKindCount]);
 // The 20-character Behaviour text of the five kinds' flags.
 std::string BehaviourText(const BehaviourFlags (&flags)[DriveKindCount]);
 // Converts a Behaviour text into `flags`. False, with `flags` untouched, when

@@ -24,7 +24,7 @@ expect 10000/11111 "0xdf 0xdf" "first run"
 driver press TForm1 "$TITLE" Remote || fail "could not click Remote"
 expect 10010/11111 "0xcf 0xcf" "Remote ticked"
 quit_mervane
-ini=$(crlf '[General]' 'FirstRun=0' 'RunMinimized=1' 'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')
+ini=$(crlf '[General]' 'FirstRun=0' 'RunMinimized=1' 'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')
 expect_file "$USERDIR/Mervane.ini" "$ini"
 
 # Later starts show the machine's value (the user's 0x20 would tick all but

@@ -12,7 +12,7 @@ answer=$(driver send TForm1 "$TITLE" 17 0 0) || fail "WM_QUERYENDSESSION not ans
 driver nobox "$PRODUCT" 1000 || fail "a question appeared at the end of the session"
 driver send TForm1 "$TITLE" 22 1 0 >/dev/null || fail "WM_ENDSESSION not answered"
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'FirstRun=0' 'RunMinimized=1' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 is_running || fail "the program ended before it was asked to close"
 driver post TForm1 "$TITLE" 16
 driver nobox "$PRODUCT" 1000 || fail "a question appeared after the session end was announced"

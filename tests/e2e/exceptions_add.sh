@@ -62,7 +62,7 @@ expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0')"
 driver keys TForm2 "$DLG" ENTER
 dialog_closed
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=" Disc A <<R2>><<N2>>"' \
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=" Disc A <<R2>><<N2>>"' \
   'ARBodies=[autorun]<<R>><<N>>open=setup.exe<<R>><<N>><<R2>><<N2>>')"
 [ -f "$E/Autorun.inf" ] || fail "the chosen file is gone"
 

@@ -68,6 +68,6 @@ open_exceptions
 expect_dialog 'Disc A' 0 "$body_a"
 close_dialog OK
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'ARNames=Disc A<<R2>><<N2>>' \
-  'ARBodies=[autorun]<<R>><<N>>open=a.exe<<R>><<N>><<R2>><<N2>>' 'FirstRun=0' 'Behaviour=00001111111111111111' 'RepairShortcuts=01000')"
+  'ARBodies=[autorun]<<R>><<N>>open=a.exe<<R>><<N>><<R2>><<N2>>' 'FirstRun=0' 'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000')"
 quit_mervane
 echo "exceptions cancel: ok"

@@ -31,7 +31,7 @@ expect_dialog 'Mine' 0 "x${CR}
 "
 close_dialog OK
 saved=$(crlf '[General]' 'RunMinimized=0' 'ARNames=Mine<<R2>><<N2>>' 'ARBodies=x<<R>><<N>><<R2>><<N2>>' \
-  'FirstRun=0' 'Behaviour=00001111111111111111' 'RepairShortcuts=01000')
+  'FirstRun=0' 'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000')
 expect_saved "$USERDIR/Mervane.ini" "$saved"
 
 open_exceptions

@@ -39,6 +39,6 @@ driver press TForm2 "$DLG" Delete || fail "Delete with nothing selected failed"
 expect_dialog '' -1 ''
 close_dialog OK
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'ARNames=' 'ARBodies=' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000')"
 quit_mervane
 echo "exceptions delete: ok"

@@ -40,7 +40,7 @@ describe 'Just fits'
 [ "$(driver selected TForm2 "$DLG")" = "0" ] || fail "the 64 KB file was not added"
 close_dialog OK
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=Just fits<<R2>><<N2>>' \
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=Just fits<<R2>><<N2>>' \
   "ARBodies=$(head -c 65536 /dev/zero | tr '\0' b)<<R>><<N>><<R2>><<N2>>")"
 quit_mervane
 echo "exceptions refused: ok"

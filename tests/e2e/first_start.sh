@@ -12,7 +12,7 @@ driver nobox - 1000 || fail "a message box appeared"
 driver post TForm1 "$TITLE" 1025 || fail "could not post WM_USER + 1"
 wait_exit || fail "WM_USER + 1 did not end the program"
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'FirstRun=0' 'RunMinimized=1' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 [ ! -e "$USERDIR/Mervane.log" ] || fail "a log was written although nothing happened"
 [ ! -e "$APPDIR/Mervane.ini" ] || fail "the common settings file was written"
 echo "first start: ok"

@@ -35,6 +35,7 @@ Button|Delete Autorun.inf|1|0|168,280,241,17
 Button|Delete Autorun.*|1|0|168,296,241,17
 Button|Default values|1|-|168,320,97,25
 Button|Exceptions|1|-|272,320,97,25
+Button|Vaccinate|1|0|16,352,129,17
 Button|Repair shortcut-worm damage|1|0|168,352,241,17
 Button|Quarantine...|1|-|88,384,97,25
 Button|Quit|1|-|340,384,75,25'
@@ -45,7 +46,7 @@ states=$(driver states TForm1 "$TITLE" | tr -d '\r')
 # Tab walks the table's order, Shift+Tab walks back, Space toggles a box.
 order=("OK" "Run program when any user logon" "Run program when current user logon" "Run minimized" "Readme"
        "CD-ROM" "Removable" "Fixed" "Remote" "Other" "ListBox" "Remove items from context menu" "Inform user"
-       "Delete Autorun.inf" "Delete Autorun.*" "Default values" "Exceptions" "Repair shortcut-worm damage" "Quarantine..."
+       "Delete Autorun.inf" "Delete Autorun.*" "Default values" "Exceptions" "Vaccinate" "Repair shortcut-worm damage" "Quarantine..."
        "Quit"
        "OK")
 for name in "${order[@]}"; do
@@ -54,8 +55,8 @@ for name in "${order[@]}"; do
 done
 driver keys TForm1 "$TITLE" SHIFT+TAB
 expect_focus TForm1 "$TITLE" Quit SHIFT+TAB
-for _ in 1 2 3 4 5 6 7 8 9; do driver keys TForm1 "$TITLE" SHIFT+TAB; done
-expect_focus TForm1 "$TITLE" ListBox "nine SHIFT+TABs"
+for _ in 1 2 3 4 5 6 7 8 9 10; do driver keys TForm1 "$TITLE" SHIFT+TAB; done
+expect_focus TForm1 "$TITLE" ListBox "ten SHIFT+TABs"
 # The arrow keys move in the list, and the boxes follow: Removable is all on.
 driver keys TForm1 "$TITLE" DOWN
 eventually 1 "DOWN did not select Removable" driver selected TForm1 "$TITLE"
@@ -70,6 +71,7 @@ driver press TForm1 "$TITLE" "Inform user" || fail "could not click Inform user"
 [ "$(driver checked TForm1 "$TITLE" "Inform user")" = "0" ] || fail "Inform user still ticked"
 [ "$(driver checked TForm1 "$TITLE" "Repair shortcut-worm damage")" = "1" ] || fail "Removable does not repair"
 driver press TForm1 "$TITLE" "Repair shortcut-worm damage" || fail "could not click Repair shortcut-worm damage"
+driver press TForm1 "$TITLE" "Vaccinate" || fail "could not click Vaccinate"
 driver select TForm1 "$TITLE" 2
 [ "$(driver checked TForm1 "$TITLE" "Inform user")" = "1" ] || fail "Fixed lost Inform user"
 driver press TForm1 "$TITLE" "Run minimized"
@@ -79,7 +81,7 @@ driver press TForm1 "$TITLE" "OK" || fail "could not press OK"
 sleep 0.3
 [ "$(driver visible TForm1 "$TITLE")" = "0" ] || fail "OK did not hide the window"
 is_running || fail "OK ended the program"
-saved=$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' 'Behaviour=00001011111111111111' 'RepairShortcuts=00000' 'ARNames=' 'ARBodies=')
+saved=$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' 'Behaviour=00001011111111111111' 'RepairShortcuts=00000' 'Vaccinate=01000' 'ARNames=' 'ARBodies=')
 expect_file "$USERDIR/Mervane.ini" "$saved"
 
 # The tray menu's "Show window" brings it back; Default values restores every
@@ -92,12 +94,13 @@ driver press TForm1 "$TITLE" "Default values" || fail "could not press Default v
 driver select TForm1 "$TITLE" 1
 [ "$(driver checked TForm1 "$TITLE" "Inform user")" = "1" ] || fail "Removable not restored"
 [ "$(driver checked TForm1 "$TITLE" "Repair shortcut-worm damage")" = "1" ] || fail "Removable's repair not restored"
+[ "$(driver checked TForm1 "$TITLE" "Vaccinate")" = "0" ] || fail "Removable still vaccinates after Default values"
 [ "$(driver checked TForm1 "$TITLE" "Run minimized")" = "1" ] || fail "Default values touched Run minimized"
 expect_file "$USERDIR/Mervane.ini" "$saved"
 driver keys TForm1 "$TITLE" ENTER
 eventually 0 "Enter did not press OK" driver visible TForm1 "$TITLE"
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=1' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 
 # "Quit" goes through the quit question.
 driver send TForm1 "$TITLE" 273 200 0 >/dev/null

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Group Policy values under SOFTWARE\Policies: the machine's lock, Behaviour,
-# quarantine switch, accepted files and repair switches win over the common file (and the
+# quarantine switch, accepted files, repair and vaccine switches win over the common file (and the
 # machine's Behaviour over the user key's); then values of the wrong type or
 # text are each logged once and ignored, and the drive is still cleaned with
 # a copy kept.
@@ -29,6 +29,7 @@ policy "$MACHINE" Quarantine REG_DWORD 0
 policy "$MACHINE" Behaviour REG_SZ 01000111000000000000
 policy "$USERKEY" Behaviour REG_SZ 11111111111111111111
 policy "$USERKEY" RepairShortcuts REG_SZ 10000
+policy "$MACHINE" Vaccinate REG_SZ 10000
 policy "$MACHINE" ARNames REG_SZ 'Company disc<<R2>><<N2>>'
 policy "$MACHINE" ARBodies REG_SZ '[autorun]<<R>><<N>>open=company.exe<<R>><<N>><<R2>><<N2>>'
 
@@ -49,10 +50,10 @@ for control in Quit Exceptions "Inform user"; do
   [ "$(driver enabled TForm1 "$TITLE" "$control")" = "0" ] || fail "$control is enabled"
 done
 # CD-ROM is selected: the machine's Behaviour, not the common file's or the
-# user key's; the user key's repair switches, there being no machine's.
+# user key's; the user key's repair switches, there being no machine's; the machine's vaccine switches.
 flags=$(box_states "Remove items from context menu" "Inform user" "Delete Autorun.inf" "Delete Autorun.*" \
-  "Repair shortcut-worm damage")
-[ "$flags" = "01001/00000" ] || fail "CD-ROM flags: $flags"
+  "Repair shortcut-worm damage" "Vaccinate")
+[ "$flags" = "010011/000000" ] || fail "CD-ROM flags: $flags"
 quit_mervane
 e_entry=$(entry 'E:\Autorun.inf file listed in exceptions under name "Company disc" found'; printf x)
 g_entry=$(entry 'Attention!' 'There is Autorun.inf file in G:\!' 'It may be hidden but it is there' \

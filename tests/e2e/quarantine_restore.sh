@@ -82,7 +82,7 @@ driver keys TQuarantineForm "$QW" ESC
 hidden TQuarantineForm "$QW" || fail "Esc did not close the quarantine window"
 
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=My stick<<R2>><<N2>>' \
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=My stick<<R2>><<N2>>' \
   'ARBodies=[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>label=My stick<<R>><<N>><<R2>><<N2>>')"
 grep -aqF $'\tE:\\Autorun.inf was restored from the quarantine as E:\\Autorun.inf and accepted under the name "My stick"\r' \
   "$USERDIR/Mervane.log" || fail "no log entry for the restored Autorun.inf"

@@ -22,5 +22,5 @@ answer_quit_question YES "Closing the second time"
 wait_exit || fail "Yes did not end the program"
 expect_log "$USERDIR/Mervane.log" "$(entry 'User closed Mervane')"
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 echo "quit question: ok"

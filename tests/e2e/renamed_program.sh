@@ -14,7 +14,7 @@ is_running || fail "closing ended the program although quitting is locked"
 driver post TForm1 "$TITLE" 1025
 wait_exit || fail "WM_USER + 1 did not end the program"
 expect_file "$USERDIR/Guard.ini" "$(crlf '[General]' 'FirstRun=0' 'RunMinimized=1' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 [ ! -e "$USERDIR/Mervane.ini" ] || fail "Mervane.ini written by a program named Guard.exe"
 expect_file "$APPDIR/Guard.ini" "$(crlf '[General]' 'Locked=2' 'Behaviour=11110000111100001111')"
 echo "renamed program: ok"

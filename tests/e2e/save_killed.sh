@@ -51,7 +51,7 @@ save_ms=$(($(now_ms) - copied))
 wait_exit || fail "the program did not end"
 cp "$INI" "$PREFIX/new.ini"
 cmp -s "$PREFIX/old.ini" "$PREFIX/new.ini" && fail "the save changed nothing"
-grep -q $'\r\nFirstRun=0\r\nBehaviour=00001111111111111111\r\nRepairShortcuts=01000\r\n$' "$PREFIX/new.ini" || fail "the save wrote no FirstRun"
+grep -q $'\r\nFirstRun=0\r\nBehaviour=00001111111111111111\r\nRepairShortcuts=01000\r\nVaccinate=00000\r\n$' "$PREFIX/new.ini" || fail "the save wrote no FirstRun"
 note "the copy lived ${save_ms} ms; the file grew from $(stat -c %s "$PREFIX/old.ini") to $(stat -c %s "$INI") bytes"
 
 left=0 olds=0 news=0

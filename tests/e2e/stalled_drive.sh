@@ -44,7 +44,7 @@ driver post TForm1 "$TITLE" 1025
 # process goes once the read on D: under way returns: the kernel does not
 # give up a call that the file system has already taken on.
 expect_saved "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 saved_ms=$((($(date +%s%N) - quit_at) / 1000000))
 [ "$saved_ms" -le $((2000 * SLOW)) ] || fail "settings saved only $saved_ms ms after WM_USER + 1"
 eventually 0 "the window stayed after WM_USER + 1" driver count TForm1 "$TITLE"

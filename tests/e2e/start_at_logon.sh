@@ -57,6 +57,6 @@ driver press TForm1 "$TITLE" "$CURRENT" || fail "could not click $CURRENT"
 expect 01/01 '|"C:\Old\Mervane.exe"' "locked, clicked"
 quit_mervane
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'FirstRun=0' 'RunMinimized=1' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 [ ! -e "$USERDIR/Mervane.log" ] || fail "something was logged"
 echo "start at logon: ok"

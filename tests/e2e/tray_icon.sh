@@ -75,6 +75,6 @@ is_running || fail "No ended the program"
 
 quit_mervane
 expect_file "$USERDIR/Mervane.ini" "$(crlf '[General]' 'RunMinimized=0' 'FirstRun=0' \
-  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'ARNames=' 'ARBodies=')"
+  'Behaviour=00001111111111111111' 'RepairShortcuts=01000' 'Vaccinate=00000' 'ARNames=' 'ARBodies=')"
 [ ! -e "$USERDIR/Mervane.log" ] || fail "a log was written although the quit was refused"
 echo "tray icon: ok"

@@ -363,3 +363,67 @@ TEST_F(DriveInspectionTest, ADeletionLeftPendingIsReportedAsFailed)
   EXPECT_EQ(result.Report, Warning("E:\\") + "\r\n\r\nCannot delete E:\\Autorun.inf file. DANGER!!!");
   EXPECT_FALSE(result.InformUser);
 }
+
+// With the switch on for every kind: never over an accepted Autorun.inf, on a
+// CD-ROM, a network drive or a shared folder (by hand a CD-ROM is said to
+// fail, once). Another program's vaccine is neither reported nor removed.
+// (A stick vaccinated, checked again and the vaccine removed: e2e_vaccine.)
+TEST_F(DriveInspectionTest, VaccinesGoOnlyWhereTheyMayAndOthersAreLeftAlone)
+{
+  for (BehaviourFlags &flags : settings.Flags)
+  {
+    flags = kNone;
+    flags.Vaccinate = true;
+  }
+  settings.UserExceptions.Add("Setup CD", "[autorun]<<R>><<N>>open=setup.exe<<R>><<N>>");
+  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\nopen=setup.exe\r\n"));
+  for (const std::string root : {"E:\\", "F:\\", "G:\\", "C:\\Share"})
+  {
+    EXPECT_EQ(InspectDrive(root, settings).Vaccine.Deed, vdNone) << root;
+    EXPECT_NE(VaccineStateOf(root == "C:\\Share" ? root + "\\" : root), vsOurs) << root;
+  }
+  const TVaccination onCdRom = VaccineByHand("F:\\", vdVaccinate).Vaccine;
+  EXPECT_TRUE(onCdRom.Failed);
+  EXPECT_EQ(onCdRom.Report, "Cannot vaccinate F:\\\r\nit is a CD-ROM");
+  EXPECT_FALSE(PathExists("F:\\AUTORUN.INF"));
+
+  ::SetFileAttributesA("E:\\Autorun.inf", FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(::DeleteFileA("E:\\Autorun.inf"));
+  ASSERT_TRUE(::CreateDirectoryA("E:\\autorun.inf", nullptr));
+  ASSERT_TRUE(WriteBytes("E:\\autorun.inf\\guard.dat", "x"));
+  ::SetFileAttributesA("E:\\autorun.inf", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  EXPECT_TRUE(Inspect("E:\\").empty());
+  EXPECT_TRUE(Logged().empty());
+  EXPECT_EQ(VaccineByHand("E:\\", vdRemove).Vaccine.Notice, "E:\\ holds no vaccine that Mervane can remove");
+  EXPECT_TRUE(PathExists("E:\\autorun.inf\\guard.dat"));
+  EmptyFolder("E:\\autorun.inf\\");
+}
+
+// A vaccination that fails (made up here: a medium that refuses a new folder
+// cannot be had under Wine) is said once per drive, in the log and a box,
+// however often the drive is reported, until one there works; a vaccination
+// that works is logged with no box.
+TEST(DriveInspectionReport, AFailedVaccinationIsSaidOncePerDriveUntilOneWorks)
+{
+  const auto vaccination = [](const std::string &root, bool done) {
+    TInspectionResult result;
+    result.Root = root;
+    result.Vaccine.Deed = vdVaccinate;
+    result.Vaccine.Done = done;
+    result.Vaccine.Failed = !done;
+    result.Vaccine.Report = done ? root + " was vaccinated" : "Cannot vaccinate " + root + "\r\nThe device is not ready.";
+    return result;
+  };
+  const std::vector<TInspectionResult> results = {vaccination("E:\\", false), vaccination("E:\\", false),
+                                                  vaccination("G:\\", false), vaccination("E:\\", true),
+                                                  vaccination("E:\\", false)};
+  std::vector<std::string> logged;
+  TInspectionReporter reporter([&logged](const TInspectionResult &result) { logged.push_back(result.Vaccine.Report); });
+  size_t next = 0;
+  BoxWatcher watcher;
+  reporter.Deliver([&](TInspectionResult &result) { return next < results.size() && (result = results[next++], true); });
+  const std::vector<std::string> boxes = watcher.Stop();
+  const std::string e = results[0].Vaccine.Report, g = results[2].Vaccine.Report;
+  EXPECT_EQ(logged, (std::vector<std::string>{e, g, "E:\\ was vaccinated", e}));
+  EXPECT_EQ(boxes, (std::vector<std::string>{e, g, e}));
+}

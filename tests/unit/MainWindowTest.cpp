@@ -306,3 +306,49 @@ TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
   ASSERT_EQ(logged.size(), before + 1);
   EXPECT_EQ(logged.back(), entry);
 }
+
+namespace
+{
+std::vector<std::string> MenuCaptions(HMENU menu)
+{
+  std::vector<std::string> captions;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+  {
+    char text[100] = "";
+    ::GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+    captions.push_back(*text ? text : "-");
+  }
+  return captions;
+}
+}
+
+// With the switch on, a stick is vaccinated after the check of a medium
+// inserted, never after one of its being shared. Opened, the tray menu offers
+// both items for each removable drive present; "Remove vaccine" takes it off.
+TEST_F(MainWindowTest, VaccinesAfterAChecksButNotASharesAndTheTrayMenuOffersBothItems)
+{
+  program->Settings().Flags[dkRemovable].Vaccinate = true;
+  const size_t before = Logged().size();
+  BoxWatcher watcher;
+  // One drive's checks run in the order they came: the share's is done before the question.
+  program->InspectRoot("E:\\", true);
+  program->VaccineByHand("E:\\", vdRemove);
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
+  EXPECT_EQ(watcher.Stop(), std::vector<std::string>{"E:\\ holds no vaccine that Mervane can remove"});
+  ::SHChangeNotify(SHCNE_MEDIAINSERTED, SHCNF_PATHA, "E:\\", nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before; }));
+  EXPECT_EQ(Logged().back(), "E:\\ was vaccinated: no Autorun.inf file can be written there");
+
+  const HMENU menu = window->TrayMenu();
+  for (int opened = 0; opened < 2; ++opened)
+  {
+    ::SendMessageA(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_EQ(MenuCaptions(menu),
+              (std::vector<std::string>{"Show window", "Quarantine...", "-", "Vaccinate drive E:",
+                                        "Remove vaccine from E:", "Vaccinate drive K:", "Remove vaccine from K:",
+                                        "-", "Quit"}));
+  }
+  ::SendMessageA(window->Handle(), WM_COMMAND, RemoveVaccineItems + 4, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Logged().size() > before + 1; }));
+  EXPECT_FALSE(PathExists("E:\\AUTORUN.INF"));
+}

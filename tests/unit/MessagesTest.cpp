@@ -24,7 +24,8 @@ TEST(Messages, TableTextsAreExact)
   EXPECT_EQ(LoadMessage(1025), "Cannot repair all shortcut-worm damage. DANGER!!!");
   EXPECT_EQ(LoadMessage(1026), "Quarantine");
   EXPECT_EQ(LoadMessage(1046), "%s bytes");
-  EXPECT_EQ(LoadMessage(1047), "");
+  EXPECT_EQ(LoadMessage(1048), "Cannot vaccinate %s");
+  EXPECT_EQ(LoadMessage(1053), "");
 }
 
 TEST(Messages, FormatTakesArgumentsInOrderAsData)

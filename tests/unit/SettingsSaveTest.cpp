@@ -17,7 +17,7 @@ const std::string Existing = "; mine\r\n[General]\r\nRunMinimized = 1\r\nLocked=
 const std::string Saved = "; mine\r\n[General]\r\nRunMinimized=0\r\nLocked=4\r\nOdd line\r\n"
                           "ARNames=A<<R2>><<N2>> Disc B <<R2>><<N2>>\r\n"
                           "ARBodies=a<<R2>><<N2>>[autorun]<<R>><<N>>open=b.exe<<R>><<N>><<R2>><<N2>>\r\n"
-                          "FirstRun=0\r\nBehaviour=00001111111111111111\r\nRepairShortcuts=01000\r\n[Other]\r\nKey=\"quoted \"\r\n";
+                          "FirstRun=0\r\nBehaviour=00001111111111111111\r\nRepairShortcuts=01000\r\nVaccinate=00000\r\n[Other]\r\nKey=\"quoted \"\r\n";
 
 TSettings Changed()
 {

@@ -54,7 +54,7 @@ TEST(Settings, WithoutFilesTheDefaultsApplyAndTheFirstSaveWritesThem)
   const std::string ini = WorkPath("first.ini");
   SaveSettings(record, ini);
   EXPECT_EQ(ReadBytes(ini), "[General]\r\nFirstRun=0\r\nRunMinimized=1\r\nBehaviour=00001111111111111111\r\n"
-                            "RepairShortcuts=01000\r\nARNames=\r\nARBodies=\r\n");
+                            "RepairShortcuts=01000\r\nVaccinate=00000\r\nARNames=\r\nARBodies=\r\n");
   EXPECT_TRUE(record.FirstRun);
   EXPECT_FALSE(LoadFrom("first", "", "").record.FirstRun);
 }
@@ -91,20 +91,32 @@ TEST(Settings, UserBehaviourReplacesTheCommonOneEvenWhenAbsent)
   EXPECT_EQ(BehaviourText(LoadFrom("commononly", common, "[General]\r\nFirstRun=0\r\n").record.Flags), Defaults);
 }
 
-// Its own key, five digits, read as Behaviour is: the user's value replaces the
-// common one unless the settings are locked; a bad one is said and ignored.
-TEST(Settings, RepairShortcutsIsPresetAndLockedLikeBehaviour)
+// Each its own key, five digits, read as Behaviour is: the user's value replaces
+// the common one unless the settings are locked; a bad one is said and ignored.
+// Shortcut-worm repair comes on for sticks; vaccination is off for every kind.
+TEST(Settings, KindSwitchesArePresetAndLockedLikeBehaviour)
 {
-  EXPECT_EQ(RepairShortcutsText(LoadFrom("repair-none", "", "").record.Flags), "01000");
-  const std::string user = "[General]\r\nRepairShortcuts=10101\r\n";
-  EXPECT_EQ(RepairShortcutsText(LoadFrom("repair-user", "[General]\r\nRepairShortcuts=00000\r\n", user).record.Flags),
-            "10101");
-  Loaded locked = LoadFrom("repair-locked", "[General]\r\nLocked=1\r\nRepairShortcuts=00000\r\n", user);
-  EXPECT_EQ(RepairShortcutsText(locked.record.Flags), "00000");
-  EXPECT_EQ(BehaviourText(locked.record.Flags), Defaults);
-  Loaded bad = LoadFrom("repair-bad", "", "[General]\r\nRepairShortcuts=1x111\r\n");
-  EXPECT_EQ(RepairShortcutsText(bad.record.Flags), "01000");
-  EXPECT_EQ(bad.reports, std::vector<std::string>{"RepairShortcuts value \"1x111\" is not valid and was ignored"});
+  const struct
+  {
+    std::string Key;
+    std::string (*Text)(const BehaviourFlags (&flags)[DriveKindCount]);
+    const char *Default;
+  } switches[] = {{"RepairShortcuts", RepairShortcutsText, "01000"}, {"Vaccinate", VaccinateText, "00000"}};
+  for (const auto &s : switches)
+  {
+    SCOPED_TRACE(s.Key);
+    EXPECT_EQ(s.Text(LoadFrom(s.Key + "-none", "", "").record.Flags), s.Default);
+    const std::string user = "[General]\r\n" + s.Key + "=10101\r\n";
+    const std::string common = "[General]\r\n" + s.Key + "=01110\r\n";
+    EXPECT_EQ(s.Text(LoadFrom(s.Key + "-user", common, user).record.Flags), "10101");
+    EXPECT_EQ(s.Text(LoadFrom(s.Key + "-preset", common, "[General]\r\nFirstRun=0\r\n").record.Flags), s.Default);
+    Loaded locked = LoadFrom(s.Key + "-locked", "[General]\r\nLocked=1\r\n" + s.Key + "=01110\r\n", user);
+    EXPECT_EQ(s.Text(locked.record.Flags), "01110");
+    EXPECT_EQ(BehaviourText(locked.record.Flags), Defaults);
+    Loaded bad = LoadFrom(s.Key + "-bad", "", "[General]\r\n" + s.Key + "=1x111\r\n");
+    EXPECT_EQ(s.Text(bad.record.Flags), s.Default);
+    EXPECT_EQ(bad.reports, std::vector<std::string>{s.Key + " value \"1x111\" is not valid and was ignored"});
+  }
 }
 
 TEST(Settings, LockSettingsLeavesTheUserFilesRunMinimizedAndBehaviourAlone)
