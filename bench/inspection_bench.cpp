@@ -382,7 +382,9 @@ int main()
   if (::GetLogicalDrives() & (1u << 3))
   {
     auto scan = [](bool withStalled) {
-      TDriveWork work([] {});
+      // Woken as the program's window is, not by spinning beside the workers.
+      static HANDLE ready = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+      TDriveWork work([] { ::SetEvent(ready); });
       TDriveJob job;
       job.Settings = Record;
       job.OnlyIfReadable = true;
@@ -395,9 +397,13 @@ int main()
       work.Submit(job);
       for (TInspectionResult result;;)
       {
-        if (work.TakeResult(result) && result.Report.find("in E:\\!") != std::string::npos)
-          break;
-        ::Sleep(0);
+        if (work.TakeResult(result))
+        {
+          if (result.Report.find("in E:\\!") != std::string::npos)
+            break;
+          continue;
+        }
+        ::WaitForSingleObject(ready, INFINITE);
       }
       // The stalled check is left to its drive, as at the program's end.
       work.Abandon(0);

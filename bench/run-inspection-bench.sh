@@ -5,7 +5,8 @@
 # (default 2; a FUSE file system, as a server that is gone). Only the reads:
 # under Wine a stalled open or folder listing holds up every thread of the
 # prefix at once (its server has one thread), which on Windows holds up only
-# the thread that made the call.
+# the thread that made the call. Its reads bypass the kernel's cache, for
+# the reason tests/e2e/stallfs.py gives.
 # usage: bench/run-inspection-bench.sh
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)

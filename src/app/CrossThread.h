@@ -11,9 +11,10 @@
 //    path; the worker touches nothing the window owns.
 // 2. Worker -> window: the TInspectionResult, moved into TDriveWork's outbox,
 //    and WM_MERVANE_INSPECTED posted as a note that a result is ready. The
-//    window takes every result there is on each note and again after each
-//    warning box: a modal loop that ends may drop the note it just took
-//    from the queue (seen under Wine), never the result.
+//    window takes every result there is on each note, again after each
+//    warning box, and each time its own message loop comes round: a modal
+//    loop that ends may drop the note it just took from the queue (seen
+//    under Wine), never the result.
 //
 // Nothing else crosses: the log, the settings record, the windows and the
 // message boxes stay with the window's thread.

@@ -137,10 +137,15 @@ void TProgram::Run()
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
   {
     // Tab, Space, Enter and the arrow keys as in a dialog.
-    if (window && ::IsDialogMessageA(window, &msg))
-      continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    if (!window || !::IsDialogMessageA(window, &msg))
+    {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    // A modal loop run inside that message (a box, a dialog, the tray menu)
+    // may have taken the drive work's note from the queue and dropped it as
+    // it ended; the results wait in the outbox, so look there each time.
+    DeliverInspections();
   }
 }
 

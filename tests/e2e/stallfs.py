@@ -12,6 +12,12 @@
 # attribute and volume queries Wine makes for it. Held up there, a stall
 # would hold up everything else too, where on Windows it holds up only the
 # thread that made the call.
+#
+# Reads bypass the kernel's page cache (direct_io): the kernel empties a
+# FUSE file's cache at each open and waits there for a read still under way
+# on it, so Wine's server, opening the same file again for a second check,
+# would wait out the stall too and every program of the prefix with it. That
+# is a trait of this stand-in, not of a server that is gone.
 import stat
 import sys
 import time
@@ -66,4 +72,4 @@ if __name__ == "__main__":
     # Nothing cached, so that every call reaches the file system.
     FUSE(Stalled(float(sys.argv[2]), sys.argv[3] if len(sys.argv) > 3 else "Mervane",
                  len(sys.argv) > 4 and sys.argv[4] == "reads"), sys.argv[1], foreground=True, ro=True, nothreads=False,
-         attr_timeout=0, entry_timeout=0, negative_timeout=0)
+         attr_timeout=0, entry_timeout=0, negative_timeout=0, direct_io=True)

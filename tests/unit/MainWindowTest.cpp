@@ -90,6 +90,20 @@ protected:
     ::DeleteFileA(log.c_str());
   }
   std::vector<std::string> Logged() const { return LogMessages(ReadBytes(program->Paths().LogPath)); }
+  // E:'s Autorun.inf deleted on a worker, its note still queued.
+  void CheckWithoutTakingTheResult()
+  {
+    program->Settings().Flags[dkRemovable] = BehaviourFlags{false, false, true, false};
+    ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\n"));
+    program->InspectRoot("E:\\");
+    for (int i = 0; i < 1000 && program->DriveChecksPending() > 0; ++i)
+      ::Sleep(10);
+    ASSERT_EQ(program->DriveChecksPending(), 0u);
+  }
+  static std::string DeletedEntry()
+  {
+    return FormatText(LoadMessage(IDS_AUTORUN_FOUND), {"E:\\"}) + "\r\n\r\nE:\\Autorun.inf file was deleted";
+  }
   std::unique_ptr<TProgram> program;
   TMainWindow *window = nullptr;
 };
@@ -273,16 +287,8 @@ TEST(MainWindow, OuterSizeFollowsThePlatformsDialogFrame)
 // own files closes, and likewise at the end of the program.
 TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
 {
-  const std::string entry =
-      FormatText(LoadMessage(IDS_AUTORUN_FOUND), {"E:\\"}) + "\r\n\r\nE:\\Autorun.inf file was deleted";
-  const auto checkWithoutTakingIt = [&] {
-    program->Settings().Flags[dkRemovable] = BehaviourFlags{false, false, true, false};
-    ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\n"));
-    program->InspectRoot("E:\\");
-    for (int i = 0; i < 1000 && program->DriveChecksPending() > 0; ++i)
-      ::Sleep(10);
-    ASSERT_EQ(program->DriveChecksPending(), 0u);
-  };
+  const std::string entry = DeletedEntry();
+  const auto checkWithoutTakingIt = [&] { CheckWithoutTakingTheResult(); };
 
   size_t before = Logged().size();
   checkWithoutTakingIt();
@@ -305,6 +311,21 @@ TEST_F(MainWindowTest, FinishedChecksAreLoggedWhenTheSessionOrTheProgramEnds)
   logged = LogMessages(ReadBytes(log));
   ASSERT_EQ(logged.size(), before + 1);
   EXPECT_EQ(logged.back(), entry);
+}
+
+// A modal loop that ends may drop the note that a check is done; the
+// program's own loop takes the result at the next message all the same.
+TEST_F(MainWindowTest, AResultWhoseNoteWasDroppedIsTakenByTheMessageLoop)
+{
+  CheckWithoutTakingTheResult();
+  DropQueuedMessages();
+  const size_t before = Logged().size();
+  ::PostMessageA(window->Handle(), WM_NULL, 0, 0);
+  ::PostQuitMessage(0);
+  program->Run();
+  const std::vector<std::string> logged = Logged();
+  ASSERT_EQ(logged.size(), before + 1);
+  EXPECT_EQ(logged.back(), DeletedEntry());
 }
 
 namespace
