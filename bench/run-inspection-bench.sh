@@ -17,11 +17,16 @@ mv_use_runnable_build bench --target inspection_bench >/dev/null
 prefix="$build/wine/bench-inspection"
 mv_template "$build/wine/template"
 mv_new_prefix "$build/wine/template" "$prefix"
-stalled="$prefix/drives/stalled"
+stalled="$prefix/drives/stalled" answering="$prefix/drives/answering"
 export WINEPREFIX="$prefix"
-trap 'mv_stalled_fs_end "$stalled"; mv_kill_prefix "$prefix"' EXIT
+trap 'mv_stalled_fs_end "$stalled"; MV_STALLED_PID=$answering_pid mv_stalled_fs_end "$answering"; mv_kill_prefix "$prefix"' EXIT
+# F: is the same network drive answering at once: the yardstick that tells
+# the stall's own cost from that of checking a second drive at all.
+mv_stalled_fs "$answering" 0 inspection_bench reads
+answering_pid=$MV_STALLED_PID
 mv_stalled_fs "$stalled" "${STALL:-2}" inspection_bench reads
 mv_map_drive "$prefix" d network "$stalled"
+mv_map_drive "$prefix" f network "$answering"
 mv_map_drive "$prefix" e floppy
 mkdir -p "$prefix/drive_c/bench"
 cp "$build/bench/inspection_bench.exe" "$prefix/drive_c/bench/"
