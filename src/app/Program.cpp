@@ -149,30 +149,23 @@ void TProgram::Run()
   }
 }
 
-void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine,
-                          const TSettings *settings)
+void TProgram::SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine, bool shared)
 {
   if (!_driveWork)
     return;
   TDriveJob job;
   job.Root = root;
-  job.Settings = settings ? *settings : _settings;
+  job.Settings = _settings;
+  // Others use what is shared: writing a vaccine there is not this user's call.
+  if (shared)
+    for (BehaviourFlags &flags : job.Settings.Flags)
+      flags.Vaccinate = false;
   if (_settings.Quarantine)
     job.QuarantineFolder = _paths.QuarantineFolder;
   job.OnlyIfReadable = onlyIfReadable;
   job.RegistryDeny = _seams.RegistryDeny;
   job.Vaccine = vaccine;
   _driveWork->Submit(std::move(job));
-}
-
-void TProgram::InspectRoot(const std::string &root, bool shared)
-{
-  TSettings settings = _settings;
-  // Others use what is shared: writing a vaccine there is not this user's call.
-  if (shared)
-    for (BehaviourFlags &flags : settings.Flags)
-      flags.Vaccinate = false;
-  SubmitRoot(root, false, vdNone, &settings);
 }
 
 void TProgram::DeliverInspections()

@@ -44,7 +44,7 @@ public:
   // A restore from the quarantine window.
   void Log(const std::string &text) const override;
 
-  void InspectRoot(const std::string &root, bool shared = false) override;
+  void InspectRoot(const std::string &root, bool shared = false) override { SubmitRoot(root, false, vdNone, shared); }
   void VaccineByHand(const std::string &root, TVaccineDeed deed) override { SubmitRoot(root, false, deed); }
   void DeliverInspections() override;
   // Drive checks submitted whose results have not yet come back.
@@ -69,10 +69,9 @@ private:
   // copies unless the common file said no. The result comes back to the
   // main window as WM_MERVANE_INSPECTED, which calls DeliverInspections().
   // The start-up scan's roots are checked only when they answer. With a
-  // `vaccine` deed, that is done instead of a check.
-  // `settings`: in place of the record's.
-  void SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine = vdNone,
-                  const TSettings *settings = nullptr);
+  // `vaccine` deed, that is done instead of a check. A root reported as
+  // `shared` is checked without being vaccinated.
+  void SubmitRoot(const std::string &root, bool onlyIfReadable, TVaccineDeed vaccine = vdNone, bool shared = false);
   // Log entries of one kind, as the parts below the program write them.
   ReportFn ReporterOf(DWORD eventId) const;
   void Record(const std::string &text, TEvent event) const;

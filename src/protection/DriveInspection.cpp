@@ -246,7 +246,8 @@ TInspectionResult InspectDrive(const std::string &root, const TSettings &setting
 
   if (flags.RepairShortcuts)
     RepairWorm(root, quarantine, result);
-  if (flags.Vaccinate && !result.Accepted && !AutorunFileExists(AutorunPathOf(root)))
+  // Vaccinate looks for an Autorun.inf file left in the root itself.
+  if (flags.Vaccinate && !result.Accepted)
     result.Vaccine = Vaccinate(root, result.Kind, quarantine, false);
   return result;
 }
