@@ -3,7 +3,6 @@
 #include <deque>
 #include <map>
 #include "../platform/CriticalSection.h"
-#include "../platform/Text.h"
 #include "DriveDiscovery.h"
 
 namespace
@@ -105,11 +104,6 @@ struct TWorkerStart
   std::string Key;
 };
 
-bool IsSameCheck(const TDriveJob &a, const TDriveJob &b)
-{
-  return SameTextIgnoreCase(a.Root, b.Root) && a.Vaccine == b.Vaccine && a.OnlyIfReadable == b.OnlyIfReadable;
-}
-
 DWORD WINAPI WorkerEntry(LPVOID parameter)
 {
   try
@@ -139,16 +133,6 @@ void TDriveWork::Submit(TDriveJob job)
     const auto lane = _state->Lanes.find(key);
     if (lane != _state->Lanes.end())
     {
-      // A waiting check of the same root does what this one asks, with older
-      // settings: this one takes its place, so that reports of a drive that
-      // does not answer gather no queue.
-      for (TDriveJob &waiting : lane->second)
-        if (IsSameCheck(waiting, job))
-        {
-          waiting = std::move(job);
-          --_state->Pending;
-          return;
-        }
       lane->second.push_back(std::move(job));
       return;
     }

@@ -36,9 +36,8 @@ public:
   // Abandons the work (see Abandon).
   ~TDriveWork();
 
-  // Queues `job` behind the checks of its drive, in the place of a waiting
-  // check of the same root and kind. When no thread can be started the
-  // check runs here and now rather than not at all.
+  // Queues `job` behind the checks of its drive. When no thread can be
+  // started the check runs here and now rather than not at all.
   void Submit(TDriveJob job);
   // The oldest result not yet taken; false when there is none.
   bool TakeResult(TInspectionResult &result);

@@ -5,7 +5,6 @@
 #include "log/Logger.h"
 #include "log/Report.h"
 #include "protection/DriveInspection.h"
-#include "protection/DriveWork.h"
 #include "app/InspectionReport.h"
 #include "protection/MenuCache.h"
 #include "protection/Quarantine.h"
@@ -404,52 +403,6 @@ TEST_F(DriveInspectionTest, VaccinesGoOnlyWhereTheyMayAndOthersAreLeftAlone)
 // cannot be had under Wine) is said once per drive, in the log and a box,
 // however often the drive is reported, until one there works; a vaccination
 // that works is logged with no box.
-namespace
-{
-HANDLE CheckHeld, CheckReleased;
-LONG HoldTheCheck(HKEY, const char *, REGSAM)
-{
-  ::SetEvent(CheckHeld);
-  ::WaitForSingleObject(CheckReleased, 10000);
-  return ERROR_SUCCESS;
-}
-}
-
-// Reports of a drive whose check does not end queue one check per root and
-// kind, with the latest settings, not one per report.
-TEST_F(DriveInspectionTest, ChecksWaitingBehindABusyDriveAreOnePerRootAndKind)
-{
-  CheckHeld = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  CheckReleased = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  ASSERT_TRUE(WriteBytes("E:\\Autorun.inf", "[autorun]\r\n"));
-  ASSERT_TRUE(MakeKey(CacheKey("E:\\") + "\\Shell"));
-  TDriveWork work([] {});
-  TDriveJob job;
-  job.Root = "E:\\";
-  job.Settings = settings;
-  job.RegistryDeny = HoldTheCheck;
-  work.Submit(job);
-  ASSERT_EQ(::WaitForSingleObject(CheckHeld, 10000), WAIT_OBJECT_0);
-  job.RegistryDeny = nullptr;
-  for (int i = 0; i < 100; ++i)
-    work.Submit(job);
-  job.Root = "e:\\";
-  job.Settings.Flags[dkRemovable].RemoveMenuItems = false;
-  work.Submit(job);
-  job.OnlyIfReadable = true;
-  work.Submit(job);
-  EXPECT_EQ(work.Pending(), 3u);
-  ::SetEvent(CheckReleased);
-  for (int i = 0; i < 1000 && work.Pending() > 0; ++i)
-    ::Sleep(10);
-  int results = 0;
-  for (TInspectionResult result; work.TakeResult(result);)
-    ++results;
-  EXPECT_EQ(results, 3);
-  ::CloseHandle(CheckHeld);
-  ::CloseHandle(CheckReleased);
-}
-
 TEST(DriveInspectionReport, AFailedVaccinationIsSaidOncePerDriveUntilOneWorks)
 {
   const auto vaccination = [](const std::string &root, bool done) {
